@@ -1,0 +1,53 @@
+#include "app/FrmAbout.h"
+#include "ui_frmAbout.h"
+
+#include "app/Failure.h"
+#include "app/Windows.h"
+#include "app/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace app {
+
+FrmAbout::FrmAbout()
+    : QWidget(dialogParent())
+    , ui(std::make_unique<Ui::frmAbout>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    connect(ui->cmdOK, &QPushButton::clicked, this, handler([this] { cmdOK_Click(); }));
+    ui->cmdOK->setFocus();
+}
+
+FrmAbout::~FrmAbout() = default;
+
+void FrmAbout::cmdOK_Click()
+{
+    close();
+}
+
+void FrmAbout::keyPressEvent(QKeyEvent* event)
+{
+    // OK is both the default and the cancel button.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        ui->cmdOK->click();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void FrmAbout::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        windowClosed(this);
+}
+
+} // namespace app

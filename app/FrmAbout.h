@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class frmAbout;
+}
+
+namespace app {
+
+// Product name, version, publisher and disclaimer; OK, Enter, Escape and the close box end it.
+class FrmAbout : public QWidget {
+    Q_OBJECT
+
+public:
+    FrmAbout();
+    ~FrmAbout() override;
+
+    Ui::frmAbout& controls() { return *ui; }
+
+    void cmdOK_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::frmAbout> ui;
+};
+
+} // namespace app

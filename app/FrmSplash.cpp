@@ -1,0 +1,90 @@
+#include "app/FrmSplash.h"
+#include "ui_frmSplash.h"
+
+#include "app/Failure.h"
+#include "app/ProgramFolder.h"
+#include "app/ProgramState.h"
+#include "app/RuntimeError.h"
+#include "app/Windows.h"
+#include "store/Database.h"
+#include "store/Engine.h"
+#include "store/RecordSet.h"
+#include "viewer/FrmMain.h"
+
+#include <QCloseEvent>
+#include <QDir>
+
+namespace app {
+
+namespace {
+
+const QString ConnectText = QStringLiteral("MS Access;PWD=mopr5ledun");
+
+// ID is read as a 64-bit integer: a 16-bit one would fail on every bank of more than
+// 32,767 questions.
+qint64 questionId(store::RecordSet& cards)
+{
+    const QVariant id = cards.field(QStringLiteral("ID"));
+    if (id.isNull())
+        throw RuntimeError(store::err::InvalidUseOfNull,
+                           QStringLiteral("Invalid use of Null: a question has no ID."));
+    bool ok = false;
+    const qint64 number = id.toLongLong(&ok);
+    if (!ok || (id.typeId() == QMetaType::Double && double(number) != id.toDouble()))
+        throw RuntimeError(13, QStringLiteral("Type mismatch: the ID '%1' is not a whole number.")
+                                   .arg(id.toString()));
+    return number;
+}
+
+} // namespace
+
+FrmSplash::FrmSplash()
+    : ui(std::make_unique<Ui::frmSplash>())
+{
+    ui->setupUi(this);
+    // No title-bar buttons: Continue is the way on.
+    setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    setFixedSize(size());
+    connect(ui->btn_Continue, &QPushButton::clicked, this,
+            handler([this] { btn_Continue_Click(); }));
+    ui->btn_Continue->setFocus();
+}
+
+FrmSplash::~FrmSplash() = default;
+
+void FrmSplash::btn_Continue_Click()
+{
+    ProgramState& s = state();
+    s.DbPath = QDir(programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
+    if (!s.Engine)
+        s.Engine = std::make_shared<store::Engine>();
+    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, false, ConnectText);
+    s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
+    s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
+    store::RecordSet& cards = *s.CardSet;
+    cards.moveFirst();
+    {
+        // All records or none: a failure part-way leaves the bank as it was.
+        store::Database::Transaction renumbering(*s.QuestionDb);
+        while (!cards.eof()) {
+            cards.edit();
+            cards.setField(QStringLiteral("Index"), questionId(cards));
+            cards.update();
+            cards.moveNext();
+        }
+        renumbering.commit();
+    }
+    cards.moveFirst();
+    s.MarkField = QStringLiteral("Mark1");
+    showWindow<viewer::FrmMain>();
+    close();
+}
+
+void FrmSplash::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        windowClosed(this);
+}
+
+} // namespace app

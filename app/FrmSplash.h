@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class frmSplash;
+}
+
+namespace app {
+
+// The start-up window: waits for Continue, which opens the bank and the main window.
+class FrmSplash : public QWidget {
+    Q_OBJECT
+
+public:
+    FrmSplash();
+    ~FrmSplash() override;
+
+    Ui::frmSplash& controls() { return *ui; }
+
+    void btn_Continue_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    std::unique_ptr<Ui::frmSplash> ui;
+};
+
+} // namespace app

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+namespace app {
+
+// The folder that holds the program: the bank lives in its db folder, the readme beside it.
+QString programFolder();
+
+// Points programFolder() elsewhere (tests run the program on banks in temporary folders);
+// an empty path restores the executable's folder.
+void setProgramFolder(const QString& folder);
+
+} // namespace app

@@ -1,0 +1,15 @@
+#include "app/ProgramState.h"
+
+#include "store/Database.h"
+#include "store/Engine.h"
+#include "store/RecordSet.h"
+
+namespace app {
+
+ProgramState& state()
+{
+    static ProgramState instance;
+    return instance;
+}
+
+} // namespace app

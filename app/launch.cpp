@@ -1,0 +1,33 @@
+#include "app/launch.h"
+
+#include "app/FrmSplash.h"
+#include "app/Windows.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QFont>
+#include <QStyleFactory>
+
+namespace app {
+
+void applyLook()
+{
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setPalette(QApplication::style()->standardPalette());
+    // The layouts name the fonts of their first desktop; these stand in on every other.
+    QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(QStringLiteral("Courier"), QStringLiteral("Liberation Mono"));
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+    QApplication::setApplicationName(QStringLiteral("Memvane"));
+}
+
+void launch()
+{
+    applyLook();
+    showWindow<FrmSplash>();
+}
+
+} // namespace app

@@ -1,0 +1,10 @@
+#include "app/launch.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    app::launch();
+    return application.exec();
+}

@@ -1,0 +1,10 @@
+# Makes the question bank from the CSV, unless a bank is there already.
+if(EXISTS "${BANK}")
+    return()
+endif()
+get_filename_component(folder "${BANK}" DIRECTORY)
+file(MAKE_DIRECTORY "${folder}")
+execute_process(COMMAND "${TOOL}" create "${CSV}" "${BANK}" RESULT_VARIABLE failed)
+if(failed)
+    message(FATAL_ERROR "could not make ${BANK}")
+endif()

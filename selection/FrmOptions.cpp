@@ -1,0 +1,173 @@
+#include "selection/FrmOptions.h"
+#include "ui_frmOptions.h"
+
+#include "app/Dialogs.h"
+#include "app/Failure.h"
+#include "app/MessageBox.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "selection/FrmSetOptions.h"
+#include "selection/QueryBuilder.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
+#include "ui_FrmMain.h"
+#include "viewer/CardFields.h"
+#include "viewer/FrmMain.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+
+namespace selection {
+
+using app::state;
+
+FrmOptions::FrmOptions()
+    : QWidget(app::dialogParent())
+    , ui(std::make_unique<Ui::frmOptions>())
+{
+    ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+
+    TestType = {ui->TestType_0, ui->TestType_1, ui->TestType_2};
+    PremadeType = {ui->PremadeType_0, ui->PremadeType_1, ui->PremadeType_2, ui->PremadeType_3};
+    customCheck = {ui->customCheck_0,  ui->customCheck_1,  ui->customCheck_2,  ui->customCheck_3,
+                   ui->customCheck_4,  ui->customCheck_5,  ui->customCheck_6,  ui->customCheck_7,
+                   ui->customCheck_8,  ui->customCheck_9,  ui->customCheck_10, ui->customCheck_11,
+                   ui->customCheck_12, ui->customCheck_13, ui->customCheck_14};
+
+    // clicked, unlike toggled, comes only from the user, so values set from code raise
+    // no handler.
+    for (int i = 0; i < int(customCheck.size()); ++i)
+        connect(customCheck[size_t(i)], &QCheckBox::clicked, this,
+                app::handler([this, i] { customCheck_Click(i); }));
+    for (int i = 0; i < int(PremadeType.size()); ++i)
+        connect(PremadeType[size_t(i)], &QRadioButton::clicked, this,
+                app::handler([this, i] { PremadeType_Click(i); }));
+    connect(ui->cmdOK, &QPushButton::clicked, this, app::handler([this] { cmdOK_Click(); }));
+    connect(ui->cmdCancel, &QPushButton::clicked, this,
+            app::handler([this] { cmdCancel_Click(); }));
+    connect(ui->cmdChangeSet, &QPushButton::clicked, this,
+            app::handler([this] { cmdChangeSet_Click(); }));
+    ui->cmdOK->setFocus();
+}
+
+FrmOptions::~FrmOptions() = default;
+
+void FrmOptions::Form_Load()
+{
+    app::ProgramState& s = state();
+    s.SavedCardSet = s.CardSet;
+    if (s.LastTestType == QStringLiteral("0")) {
+        TestType[0]->setChecked(true);
+        for (int i = 0; i < 4; ++i) {
+            if (s.LastPremadeType == QString::number(i)) {
+                PremadeType[size_t(i)]->setChecked(true);
+                break;
+            }
+        }
+    } else if (s.LastTestType == QStringLiteral("1")) {
+        TestType[1]->setChecked(true);
+        for (size_t i = 0; i < customCheck.size(); ++i) {
+            if (s.LastCategoryChecks[i] == QStringLiteral("TRUE"))
+                customCheck[i]->setChecked(true);
+        }
+    } else if (s.LastTestType == QStringLiteral("2")) {
+        TestType[2]->setChecked(true);
+    }
+}
+
+OptionsChoice FrmOptions::choice() const
+{
+    OptionsChoice c;
+    for (size_t i = 0; i < TestType.size(); ++i)
+        c.testType[i] = TestType[i]->isChecked();
+    for (size_t i = 0; i < PremadeType.size(); ++i)
+        c.premadeType[i] = PremadeType[i]->isChecked();
+    for (size_t i = 0; i < customCheck.size(); ++i) {
+        c.customCheck[i] = customCheck[i]->checkState() == Qt::Checked ? 1 : 0;
+        c.captions[i] = customCheck[i]->text();
+    }
+    c.markField = state().MarkField;
+    return c;
+}
+
+void FrmOptions::cmdOK_Click()
+{
+    app::ProgramState& s = state();
+    const Selection chosen = buildQuery(
+        choice(), {s.CurrentSQL, s.LastTestType, s.LastPremadeType, s.LastCategoryChecks});
+    s.CurrentSQL = chosen.CurrentSQL;
+    s.LastTestType = chosen.LastTestType;
+    s.LastPremadeType = chosen.LastPremadeType;
+    s.LastCategoryChecks = chosen.LastCategoryChecks;
+
+    s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
+    if (s.CardSet->recordCount() == 0) {
+        app::showMessage(QStringLiteral(
+            "The selected Custom Set does not contain any previously Marked questions."));
+        return;
+    }
+    showFirstCard();
+    close();
+}
+
+void FrmOptions::showFirstCard()
+{
+    store::RecordSet& cards = *state().CardSet;
+    Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
+    main.Question->setPlainText(viewer::cardText(cards.field(QStringLiteral("Question"))));
+    main.Answer->setPlainText(viewer::cardText(cards.field(QStringLiteral("Answer"))));
+    if (const std::optional<bool> marked = viewer::storedMark(cards, state().MarkField))
+        main.Mark->setChecked(*marked);
+    main.Category->setText(viewer::cardText(cards.field(QStringLiteral("Category"))));
+
+    cards.moveLast();
+    cards.moveFirst();
+    const int m = cards.recordCount();
+    main.CountLabel->setText(QStringLiteral("1 of %1").arg(m));
+    main.Next->setEnabled(m != 1);
+    main.Previous->setEnabled(false);
+    main.GoFirst->setEnabled(false);
+}
+
+void FrmOptions::cmdCancel_Click()
+{
+    state().CardSet = state().SavedCardSet;
+    close();
+}
+
+void FrmOptions::cmdChangeSet_Click()
+{
+    TestType[2]->setChecked(true);
+    app::showWindow<FrmSetOptions>();
+}
+
+void FrmOptions::customCheck_Click(int /*Index*/)
+{
+    TestType[1]->setChecked(true);
+}
+
+void FrmOptions::PremadeType_Click(int /*Index*/)
+{
+    TestType[0]->setChecked(true);
+}
+
+void FrmOptions::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        ui->cmdCancel->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void FrmOptions::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        app::windowClosed(this);
+}
+
+} // namespace selection

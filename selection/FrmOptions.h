@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QCheckBox;
+class QRadioButton;
+
+namespace Ui {
+class frmOptions;
+}
+
+namespace selection {
+
+struct OptionsChoice;
+
+// Chooses the card set: a pre-made set, categories, or the active custom set.
+class FrmOptions : public QWidget {
+    Q_OBJECT
+
+public:
+    FrmOptions();
+    ~FrmOptions() override;
+
+    Ui::frmOptions& controls() { return *ui; }
+
+    // The control groups, by index.
+    std::array<QRadioButton*, 3> TestType{};
+    std::array<QRadioButton*, 4> PremadeType{};
+    std::array<QCheckBox*, 15> customCheck{};
+
+    void Form_Load();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdChangeSet_Click();
+    void customCheck_Click(int Index);
+    void PremadeType_Click(int Index);
+
+    OptionsChoice choice() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void showFirstCard();
+
+    std::unique_ptr<Ui::frmOptions> ui;
+};
+
+} // namespace selection

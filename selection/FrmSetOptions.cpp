@@ -1,0 +1,82 @@
+#include "selection/FrmSetOptions.h"
+#include "ui_frmSetOptions.h"
+
+#include "app/Failure.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "selection/FrmOptions.h"
+#include "store/RecordSet.h"
+#include "ui_FrmMain.h"
+#include "viewer/CardFields.h"
+#include "viewer/FrmMain.h"
+
+#include <QCloseEvent>
+#include <QRadioButton>
+
+namespace selection {
+
+using app::state;
+
+FrmSetOptions::FrmSetOptions()
+    : ui(std::make_unique<Ui::frmSetOptions>())
+{
+    ui->setupUi(this);
+    setSelection = {ui->setSelection_0, ui->setSelection_1, ui->setSelection_2,
+                    ui->setSelection_3, ui->setSelection_4, ui->setSelection_5};
+    for (QRadioButton* option : setSelection)
+        option->installEventFilter(this);
+    connect(ui->cmdOK, &QPushButton::clicked, this, app::handler([this] { cmdOK_Click(); }));
+    connect(ui->cmdCancel, &QPushButton::clicked, this,
+            app::handler([this] { cmdCancel_Click(); }));
+    // The first option takes the focus on opening, and with it the selection.
+    setSelection[0]->setChecked(true);
+    setSelection[0]->setFocus();
+}
+
+FrmSetOptions::~FrmSetOptions() = default;
+
+bool FrmSetOptions::eventFilter(QObject* watched, QEvent* event)
+{
+    // An option button that receives the focus becomes the selected one of its group.
+    if (event->type() == QEvent::FocusIn) {
+        if (auto* option = qobject_cast<QRadioButton*>(watched))
+            option->setChecked(true);
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmSetOptions::cmdOK_Click()
+{
+    int n = 0;
+    for (int i = 0; i < int(setSelection.size()); ++i) {
+        if (setSelection[size_t(i)]->isChecked()) {
+            n = i + 1;
+            break;
+        }
+    }
+    if (n != 0) {
+        const QString field = QStringLiteral("Mark%1").arg(n);
+        state().MarkField = field;
+        app::window<FrmOptions>().TestType[2]->setText(
+            QStringLiteral("Custom Set #%1 Memvane Only").arg(n));
+        Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
+        main.Mark->setText(QStringLiteral("Add to Custom Set #%1").arg(n));
+        if (state().CardSet && state().CardSet->recordCount() > 0)
+            main.Mark->setChecked(viewer::isYes(state().CardSet->field(field)));
+    }
+    close();
+}
+
+void FrmSetOptions::cmdCancel_Click()
+{
+    close();
+}
+
+void FrmSetOptions::closeEvent(QCloseEvent* event)
+{
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        app::windowClosed(this);
+}
+
+} // namespace selection

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace store {
+
+// "MS Access;PWD=secret": a type, then ';'-separated name=value items.
+struct ConnectText {
+    QString type;
+    std::optional<QByteArray> password;
+
+    static ConnectText parse(const QString& text);
+};
+
+} // namespace store

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/Statement.h"
+
+#include <QString>
+
+#include <memory>
+
+struct sqlite3;
+
+namespace store {
+
+class RecordSet;
+struct ConnectText;
+
+// An open question bank: one SQLCipher connection, closed when the last owner lets go.
+class Database : public std::enable_shared_from_this<Database> {
+public:
+    enum class Mode { ReadWrite, ReadOnly, CreateNew };
+
+    // Opens an existing bank; CreateNew makes a new, empty file and refuses an existing one.
+    Database(const QString& path, const ConnectText& connect, Mode mode);
+    ~Database();
+
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const QString& path() const { return m_path; }
+    sqlite3* handle() const { return m_handle; }
+
+    std::shared_ptr<RecordSet> openRecordSet(const QString& queryText);
+
+    // Runs SQL that takes no parameters and returns no rows.
+    void exec(const char* sql);
+
+    // Counts writes, so that record sets know when a cached row is stale.
+    quint64 generation() const { return m_generation; }
+    void wrote() { ++m_generation; }
+
+    // Raises the error that matches an engine result code.
+    [[noreturn]] void fail(int resultCode, const QString& context = {}) const;
+
+    // Groups writes: all or none reach the file. Rolled back unless committed.
+    class Transaction {
+    public:
+        explicit Transaction(Database& db);
+        ~Transaction();
+        Transaction(const Transaction&) = delete;
+        Transaction& operator=(const Transaction&) = delete;
+        void commit();
+
+    private:
+        Database& m_db;
+        bool m_open = true;
+    };
+
+private:
+    QString m_path;
+    sqlite3* m_handle = nullptr;
+    quint64 m_generation = 0;
+};
+
+} // namespace store

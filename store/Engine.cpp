@@ -1,0 +1,27 @@
+#include "store/Engine.h"
+
+#include "store/ConnectText.h"
+#include "store/Database.h"
+#include "store/Error.h"
+
+#include <sqlcipher/sqlite3.h>
+
+namespace store {
+
+Engine::Engine()
+{
+    if (const int rc = sqlite3_initialize(); rc != SQLITE_OK)
+        throw Error(err::EngineError, QStringLiteral("The database engine could not start (%1).")
+                                          .arg(QString::fromUtf8(sqlite3_errstr(rc))));
+}
+
+std::shared_ptr<Database> Engine::openDatabase(const QString& path, bool /*exclusive*/,
+                                               bool readOnly, const QString& connect)
+{
+    // One user, one process: sharing is the engine's normal locking.
+    return std::make_shared<Database>(path, ConnectText::parse(connect),
+                                      readOnly ? Database::Mode::ReadOnly
+                                               : Database::Mode::ReadWrite);
+}
+
+} // namespace store

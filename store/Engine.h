@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+
+namespace store {
+
+class Database;
+
+// The database engine: made once, on first use, and kept for the run.
+class Engine {
+public:
+    Engine();
+
+    std::shared_ptr<Database> openDatabase(const QString& path, bool exclusive, bool readOnly,
+                                           const QString& connect);
+};
+
+} // namespace store

@@ -1,0 +1,296 @@
+#include "store/ConnectText.h"
+#include "store/Database.h"
+#include "store/Engine.h"
+#include "store/Error.h"
+#include "store/RecordSet.h"
+#include "tests/support/TestBank.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <sqlcipher/sqlite3.h>
+#include <unistd.h>
+
+using namespace testing;
+
+namespace {
+
+const QString Connect = QStringLiteral("MS Access;PWD=mopr5ledun");
+
+std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect)
+{
+    store::Engine engine;
+    return engine.openDatabase(path, false, false, connect);
+}
+
+int errorOf(const std::function<void()>& run)
+{
+    try {
+        run();
+    } catch (const store::Error& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+QString descriptionOf(const std::function<void()>& run)
+{
+    try {
+        run();
+    } catch (const store::Error& error) {
+        return error.description();
+    }
+    return {};
+}
+
+QStringList questions(store::RecordSet& set)
+{
+    QStringList out;
+    if (set.recordCount() == 0)
+        return out;
+    set.moveFirst();
+    while (!set.eof()) {
+        out << set.field(QStringLiteral("question")).toString();
+        set.moveNext();
+    }
+    set.moveFirst();
+    return out;
+}
+
+} // namespace
+
+class TestRecordSet : public QObject {
+    Q_OBJECT
+
+private slots:
+    void connectTextGivesThePassword()
+    {
+        QCOMPARE(*store::ConnectText::parse(Connect).password, QByteArray("mopr5ledun"));
+        QCOMPARE(store::ConnectText::parse(QStringLiteral("MS Access")).password, std::nullopt);
+        QCOMPARE(*store::ConnectText::parse(QStringLiteral("MS Access;UID=x;pwd=a=b")).password,
+                 QByteArray("a=b"));
+    }
+
+    void filtersMatchYesNoTextAndNumbers()
+    {
+        auto rows = numberedRows(6);
+        rows[0].sets = {1, 0, 0};
+        rows[1].sets = {-1, 1, 0}; // any non-zero is yes
+        rows[2].sets = {2, 0, 1};
+        rows[3].category = QStringLiteral("Mendel's peas");
+        ProgramFolder bank(rows);
+        auto db = open(bank.bank());
+        auto set = [&](const char* where) {
+            return questions(*db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE") +
+                                                QString::fromLatin1(where)));
+        };
+        QCOMPARE(set(" WHERE BASICS = YES"),
+                 QStringList({"Question 1", "Question 2", "Question 3"}));
+        QCOMPARE(set(" WHERE basics = no"), QStringList({"Question 4", "Question 5", "Question 6"}));
+        QCOMPARE(set(" WHERE TOUGH = TRUE OR FINAL = true"),
+                 QStringList({"Question 2", "Question 3"}));
+        QCOMPARE(set(" WHERE CATEGORY =  'Mendel''s peas' OR CATEGORY = 'Cell Division'"),
+                 QStringList({"Question 4"}));
+        QCOMPARE(set(" WHERE ID = 5 OR [Index] = 99"), QStringList({"Question 5"}));
+        QCOMPARE(set(" WHERE Category = 'x'' OR ''1''=''1'"), QStringList());
+        QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"))->recordCount(), 6);
+    }
+
+    void unknownNamesAreErrors()
+    {
+        ProgramFolder bank(numberedRows(2));
+        auto db = open(bank.bank());
+        QCOMPARE(errorOf([&] { db->openRecordSet(QStringLiteral("SELECT * FROM NOTABLE")); }),
+                 3078);
+        QCOMPARE(errorOf([&] {
+                     db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK9 = YES"));
+                 }),
+                 3265);
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(errorOf([&] { set->field(QStringLiteral("Nope")); }), 3265);
+        QCOMPARE(set->field(QStringLiteral("qUeStIoN")).toString(), QStringLiteral("Question 1"));
+    }
+
+    void movesAndFlagsAtBothEnds()
+    {
+        ProgramFolder bank(numberedRows(3));
+        auto db = open(bank.bank());
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(set->recordCount(), 3);
+        QCOMPARE(set->absolutePosition(), 0);
+        QVERIFY(!set->bof() && !set->eof());
+        set->movePrevious();
+        QVERIFY(set->bof());
+        QCOMPARE(set->absolutePosition(), -1);
+        QCOMPARE(errorOf([&] { set->field(QStringLiteral("ID")); }), 3021);
+        QCOMPARE(errorOf([&] { set->movePrevious(); }), 3021);
+        set->moveNext(); // from before the first: back to the first
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 1);
+        set->moveLast();
+        QCOMPARE(set->absolutePosition(), 2);
+        set->moveNext();
+        QVERIFY(set->eof() && !set->bof());
+        QCOMPARE(errorOf([&] { set->moveNext(); }), 3021);
+        QCOMPARE(errorOf([&] { set->edit(); }), 3021);
+        set->movePrevious(); // from past the last: back to the last
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 3);
+        set->setAbsolutePosition(1);
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 2);
+        QCOMPARE(errorOf([&] { set->setAbsolutePosition(3); }), 3001);
+        QCOMPARE(errorOf([&] { set->setAbsolutePosition(-1); }), 3001);
+    }
+
+    void setOfOneAndEmptySet()
+    {
+        ProgramFolder bank(numberedRows(1));
+        auto db = open(bank.bank());
+        auto one = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        one->moveNext();
+        QVERIFY(one->eof());
+        one->movePrevious();
+        QCOMPARE(one->absolutePosition(), 0);
+        QCOMPARE(one->recordCount(), 1);
+
+        auto none = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
+        QCOMPARE(none->recordCount(), 0);
+        QVERIFY(none->bof() && none->eof());
+        QCOMPARE(none->absolutePosition(), -1);
+        QCOMPARE(errorOf([&] { none->moveFirst(); }), 3021);
+        QCOMPARE(errorOf([&] { none->moveLast(); }), 3021);
+        QCOMPARE(errorOf([&] { none->moveNext(); }), 3021);
+        QCOMPARE(errorOf([&] { none->field(QStringLiteral("Question")); }), 3021);
+        QCOMPARE(errorOf([&] { none->setAbsolutePosition(0); }), 3001);
+    }
+
+    void editsAreStoredAndMembershipStaysFixed()
+    {
+        auto rows = numberedRows(4);
+        rows[1].marks[0] = 1;
+        rows[2].marks[0] = 1;
+        ProgramFolder bank(rows);
+        auto db = open(bank.bank());
+        auto marked = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
+        auto all = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(marked->recordCount(), 2);
+        all->setAbsolutePosition(1);
+        QCOMPARE(all->field(QStringLiteral("Mark1")).toInt(), 1); // cached before the edit
+        marked->edit();
+        marked->setField(QStringLiteral("mark1"), 0);
+        marked->setField(QStringLiteral("Mark2"), 1);
+        marked->update();
+        // The record no longer matches, yet stays; reads see the stored values.
+        QCOMPARE(marked->recordCount(), 2);
+        QCOMPARE(marked->absolutePosition(), 0);
+        QCOMPARE(marked->field(QStringLiteral("Mark1")).toInt(), 0);
+        QCOMPARE(all->field(QStringLiteral("Mark1")).toInt(), 0);
+        QCOMPARE(all->field(QStringLiteral("Mark2")).toInt(), 1);
+        // Durable: another connection sees it at once.
+        QCOMPARE(readField(bank.bank(), 2, QStringLiteral("Mark1")).toInt(), 0);
+        QCOMPARE(readField(bank.bank(), 2, QStringLiteral("Mark2")).toInt(), 1);
+        QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"))
+                     ->recordCount(),
+                 1);
+    }
+
+    void editRulesAndNulls()
+    {
+        auto rows = numberedRows(2);
+        rows[0].answer.reset();
+        ProgramFolder bank(rows);
+        auto db = open(bank.bank());
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QVERIFY(set->field(QStringLiteral("Answer")).isNull());
+        QCOMPARE(errorOf([&] { set->update(); }), 3020);
+        QCOMPARE(errorOf([&] { set->setField(QStringLiteral("Mark1"), 1); }), 3020);
+        set->edit();
+        QCOMPARE(errorOf([&] { set->setField(QStringLiteral("Nope"), 1); }), 3265);
+        set->setField(QStringLiteral("Mark3"), 1);
+        set->moveNext(); // a move drops the edit
+        QCOMPARE(errorOf([&] { set->update(); }), 3020);
+        QCOMPARE(readField(bank.bank(), 1, QStringLiteral("Mark3")).toInt(), 0);
+    }
+
+    void openingFailures()
+    {
+        ProgramFolder bank(numberedRows(2));
+        const QString missing = bank.folder() + QStringLiteral("/db/none.mdb");
+        QCOMPARE(errorOf([&] { open(missing); }), 3024);
+        QCOMPARE(descriptionOf([&] { open(missing); }),
+                 QStringLiteral("Could not find file '%1'.").arg(missing));
+        QVERIFY(!QFile::exists(missing)); // never created
+
+        QCOMPARE(errorOf([&] { open(bank.bank(), QStringLiteral("MS Access;PWD=wrong")); }), 3031);
+        QCOMPARE(errorOf([&] { open(bank.bank(), QStringLiteral("MS Access")); }), 3031);
+
+        const QString noise = bank.folder() + QStringLiteral("/noise.mdb");
+        QFile file(noise);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QByteArray bytes(8192, 0);
+        for (int i = 0; i < bytes.size(); ++i)
+            bytes[i] = char((i * 7919 + 13) % 251);
+        file.write(bytes);
+        file.close();
+        QCOMPARE(errorOf([&] { open(noise); }), 3031);
+
+        const QString empty = bank.folder() + QStringLiteral("/empty.mdb");
+        QFile(empty).open(QIODevice::WriteOnly);
+        QCOMPARE(errorOf([&] { open(empty); }), 3049);
+        QCOMPARE(QFileInfo(empty).size(), 0);
+    }
+
+    void readOnlyAndLockedFilesRefuseUpdates()
+    {
+        ProgramFolder bank(numberedRows(2));
+        {
+            // Another program holds a write transaction.
+            sqlite3* other = nullptr;
+            sqlite3_open(QFile::encodeName(bank.bank()).constData(), &other);
+            sqlite3_key(other, "mopr5ledun", 10);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE QATABLE SET Mark6 = 1;", nullptr,
+                                  nullptr, nullptr),
+                     SQLITE_OK);
+            auto db = open(bank.bank());
+            auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+            set->edit();
+            set->setField(QStringLiteral("Mark1"), 1);
+            QCOMPARE(errorOf([&] { set->update(); }), 3260);
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(other);
+        }
+        // Root may write a file without write permission; the engine's read-only mode stands
+        // in for it there.
+        QFile::setPermissions(bank.bank(), QFile::ReadOwner);
+        store::Engine engine;
+        auto db = engine.openDatabase(bank.bank(), false, ::geteuid() == 0, Connect);
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        set->edit();
+        set->setField(QStringLiteral("Mark1"), 1);
+        QCOMPARE(errorOf([&] { set->update(); }), 3027);
+    }
+
+    void bankMadeWithTheSqlcipherCommand()
+    {
+        ProgramFolder folder({});
+        QProcess sqlcipher;
+        sqlcipher.start(QStringLiteral("sqlcipher"), {folder.bank()});
+        if (!sqlcipher.waitForStarted())
+            QSKIP("no sqlcipher command");
+        sqlcipher.write("PRAGMA key = 'mopr5ledun';\n"
+                        "CREATE TABLE QATABLE (ID INTEGER, \"Index\" INTEGER, Question TEXT, "
+                        "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, "
+                        "Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, "
+                        "Mark6 INTEGER);\n"
+                        "INSERT INTO QATABLE VALUES (7, 0, 'Why?', 'Because.', 'Plants', 1, 0, 0, "
+                        "0, 0, -1, 0, 0, 0);\n");
+        sqlcipher.closeWriteChannel();
+        QVERIFY(sqlcipher.waitForFinished());
+        auto db = open(folder.bank());
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK3 = YES"));
+        QCOMPARE(set->recordCount(), 1);
+        QCOMPARE(set->field(QStringLiteral("Answer")).toString(), QStringLiteral("Because."));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRecordSet)
+#include "tst_recordset.moc"

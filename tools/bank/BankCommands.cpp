@@ -1,0 +1,196 @@
+#include "tools/bank/BankCommands.h"
+
+#include "selection/Categories.h"
+#include "store/Bank.h"
+#include "store/CsvReader.h"
+#include "store/Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
+#include <QSaveFile>
+#include <QTextStream>
+
+#include <cstdio>
+#include <functional>
+
+namespace tools {
+
+namespace {
+
+struct Command {
+    QString name;
+    QString usage;
+    QString help;
+    std::function<void(const QStringList&, QTextStream&)> run;
+};
+
+class UsageError : public std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw store::BankError(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
+    return file.readAll();
+}
+
+std::vector<store::Question> readQuestions(const QString& csvPath)
+{
+    try {
+        return store::parseQuestions(readFile(csvPath));
+    } catch (const store::CsvError& error) {
+        throw store::BankError(
+            QStringLiteral("%1, line %2: %3").arg(csvPath).arg(error.line()).arg(error.reason()));
+    }
+}
+
+void create(const QStringList& args, QTextStream& out)
+{
+    const auto questions = readQuestions(args[0]);
+    store::createBank(args[1], questions);
+    out << "Created " << args[1] << " with " << questions.size() << " questions.\n";
+}
+
+void import(const QStringList& args, QTextStream& out)
+{
+    const auto questions = readQuestions(args[0]);
+    const store::ImportCounts counts = store::importQuestions(args[1], questions);
+    out << "Added " << counts.added << ", updated " << counts.updated << ", left alone "
+        << counts.unchanged << ".\n";
+}
+
+void exportCsv(const QStringList& args, QTextStream& out)
+{
+    const auto questions = store::readBank(args[0]);
+    if (QFileInfo::exists(args[1]))
+        throw store::BankError(QStringLiteral("'%1' exists already").arg(args[1]));
+    QSaveFile file(args[1]);
+    if (!file.open(QIODevice::WriteOnly) || file.write(store::questionsCsv(questions)) < 0 ||
+        !file.commit())
+        throw store::BankError(
+            QStringLiteral("cannot write '%1': %2").arg(args[1], file.errorString()));
+    out << "Exported " << questions.size() << " questions to " << args[1] << ".\n";
+}
+
+void check(const QStringList& args, QTextStream& out)
+{
+    const auto questions = store::readBank(args[0]);
+    const auto& captions = selection::categoryCaptions();
+    QMap<QString, int> perCategory;
+    std::array<int, 3> perSet{};
+    std::array<int, 6> perMark{};
+    int nullTexts = 0;
+    int indexOff = 0;
+    for (const store::Question& q : questions) {
+        perCategory[q.category.value_or(QStringLiteral("(none)"))]++;
+        for (size_t i = 0; i < 3; ++i)
+            perSet[i] += q.sets[i];
+        for (size_t i = 0; i < 6; ++i)
+            perMark[i] += q.marks[i];
+        nullTexts += !q.question + !q.answer + !q.category;
+        indexOff += q.index != q.id;
+    }
+    out << "Questions: " << questions.size() << "\n\nPer category:\n";
+    for (const QString& caption : captions)
+        out << "  " << caption << ": " << perCategory.value(caption) << "\n";
+    QStringList strays;
+    for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it) {
+        if (std::find(captions.begin(), captions.end(), it.key()) == captions.end())
+            strays << QStringLiteral("  %1: %2 (matches no category box)").arg(it.key()).arg(it.value());
+    }
+    if (!strays.isEmpty())
+        out << strays.join(u'\n') << "\n";
+    out << "\nPer set:\n  BASICS: " << perSet[0] << "\n  TOUGH: " << perSet[1]
+        << "\n  FINAL: " << perSet[2] << "\n";
+    for (size_t i = 0; i < 6; ++i)
+        out << "  Custom Set #" << i + 1 << ": " << perMark[i] << "\n";
+    out << "\nNull texts: " << nullTexts << "\n";
+    out << (indexOff == 0 ? QStringLiteral("Index = ID in every question.\n")
+                          : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+}
+
+const QList<Command>& commands()
+{
+    static const QList<Command> list = {
+        {QStringLiteral("create"), QStringLiteral("create CSV BANK"),
+         QStringLiteral("Builds a new bank from a CSV file with the header "
+                        "ID,Question,Answer,Category,BASICS,TOUGH,FINAL (and optionally Index, "
+                        "Mark1 to Mark6). Refuses to overwrite an existing bank."),
+         create},
+        {QStringLiteral("import"), QStringLiteral("import CSV BANK"),
+         QStringLiteral("Adds the CSV's new questions to the bank and updates the texts, category "
+                        "and sets of existing ones by ID. Every mark is kept."),
+         import},
+        {QStringLiteral("export"), QStringLiteral("export BANK CSV"),
+         QStringLiteral("Writes the whole bank, marks included, as CSV that create reads back."),
+         exportCsv},
+        {QStringLiteral("check"), QStringLiteral("check BANK"),
+         QStringLiteral("Opens the bank with the program's key and reports its questions per "
+                        "category and set, categories that match no category box, null texts, "
+                        "and whether Index equals ID."),
+         check},
+    };
+    return list;
+}
+
+QString overview()
+{
+    QString text = QStringLiteral("Usage: memvane-bank COMMAND ARGS...\n\nCommands:\n");
+    for (const Command& c : commands())
+        text += QStringLiteral("  %1\n").arg(c.usage);
+    return text + QStringLiteral("\nmemvane-bank COMMAND --help tells more.\n");
+}
+
+int expectedArgs(const Command& c)
+{
+    return int(c.usage.count(u' '));
+}
+
+} // namespace
+
+int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
+{
+    if (arguments.isEmpty() || arguments[0] == u"--help" || arguments[0] == u"-h") {
+        (arguments.isEmpty() ? err : out) << overview();
+        return arguments.isEmpty() ? 2 : 0;
+    }
+    const auto& list = commands();
+    const auto it = std::find_if(list.begin(), list.end(),
+                                 [&](const Command& c) { return c.name == arguments[0]; });
+    if (it == list.end()) {
+        err << "memvane-bank: unknown command '" << arguments[0] << "'\n\n" << overview();
+        return 2;
+    }
+    const QStringList args = arguments.mid(1);
+    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+        out << "Usage: memvane-bank " << it->usage << "\n\n" << it->help << "\n";
+        return 0;
+    }
+    if (args.size() != expectedArgs(*it)) {
+        err << "Usage: memvane-bank " << it->usage << "\n";
+        return 2;
+    }
+    try {
+        it->run(args, out);
+        return 0;
+    } catch (const store::BankError& error) {
+        err << "memvane-bank " << it->name << ": " << error.what() << "\n";
+    } catch (const store::Error& error) {
+        err << "memvane-bank " << it->name << ": error " << error.number() << ": "
+            << error.description() << "\n";
+    }
+    return 1;
+}
+
+int runBankCommand(const QStringList& arguments)
+{
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return runBankCommand(arguments, out, err);
+}
+
+} // namespace tools
+

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QStringList>
+
+class QTextStream;
+
+namespace tools {
+
+// memvane-bank COMMAND ARGS...: builds, updates, exports and checks question banks.
+// Returns the exit status; reports go to out, errors to err.
+int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
+int runBankCommand(const QStringList& arguments);
+
+} // namespace tools

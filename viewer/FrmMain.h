@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+
+namespace Ui {
+class FrmMain;
+}
+
+namespace viewer {
+
+// The card viewer: shows the current card of the card set and moves through it.
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    FrmMain();
+    ~FrmMain() override;
+
+    // The layout's controls; other windows write some of them directly.
+    Ui::FrmMain& controls() { return *ui; }
+
+    void Form_Load();
+    void ShowCurrentCard();
+    void StoreMark();
+
+    void GoFirst_Click();
+    void Next_Click();
+    void Previous_Click();
+    void cmdRandomCard_Click();
+    void btn_AnswerToggle_MouseDown();
+    void btnOptions_Click();
+    void itmOptions_Click();
+    void cmdChangeSet_Click();
+    void itmHelp_Click();
+    void itmAbout_Click();
+    [[noreturn]] void itmExit_Click();
+
+    // Client-area heights below the menu bar, answer hidden and shown.
+    static constexpr int ShortHeight = 211;
+    static constexpr int TallHeight = 211 + (479 - 260);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setClientHeight(int height);
+    bool hasCurrentCard() const;
+
+    std::unique_ptr<Ui::FrmMain> ui;
+};
+
+// The position, 1 to m, that a draw r in [0, 1) picks in a set of m cards.
+int randomCardNumber(float r, int m);
+
+} // namespace viewer
