@@ -1,0 +1,77 @@
+// Runs the program as a process, the way main() does, and plays a script of user actions
+// on it, so tests can watch what ends the process: memvane-driver FOLDER STEP...
+// Steps: continue, tick, next, previous, random, options-button, exit, hold (wait to be
+// killed). After each step it prints "done STEP". Message boxes are answered with OK and
+// their text printed as "message: ...".
+#include "app/FrmSplash.h"
+#include "app/ProgramFolder.h"
+#include "app/Windows.h"
+#include "app/launch.h"
+#include "ui_FrmMain.h"
+#include "ui_frmSplash.h"
+#include "viewer/FrmMain.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+void say(const QString& line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+void play(QStringList steps)
+{
+    if (steps.isEmpty())
+        return;
+    const QString step = steps.takeFirst();
+    viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
+    if (step == "continue")
+        app::loadedWindow<app::FrmSplash>()->controls().btn_Continue->click();
+    else if (step == "tick")
+        main->controls().Mark->click();
+    else if (step == "next")
+        main->controls().Next->click();
+    else if (step == "previous")
+        main->controls().Previous->click();
+    else if (step == "random")
+        main->controls().cmdRandomCard->click();
+    else if (step == "options-button")
+        main->controls().btnOptions->click();
+    else if (step == "exit")
+        main->controls().itmExit->trigger();
+    else if (step == "hold")
+        return;
+    say("done " + step);
+    QTimer::singleShot(0, qApp, [steps] { play(steps); });
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication application(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() < 2) {
+        std::fprintf(stderr, "usage: memvane-driver FOLDER STEP...\n");
+        return 2;
+    }
+    app::setProgramFolder(args[1]);
+    app::launch();
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, &application, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            say("message: " + box->text().replace('\n', "\\n"));
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    answer.start(20);
+    QTimer::singleShot(0, &application, [steps = args.mid(2)] { play(steps); });
+    return application.exec();
+}
