@@ -2,6 +2,7 @@
 #include "ui_frmAbout.h"
 
 #include "app/Failure.h"
+#include "app/Look.h"
 #include "app/Windows.h"
 #include "app/Dialogs.h"
 
@@ -15,6 +16,7 @@ FrmAbout::FrmAbout()
     , ui(std::make_unique<Ui::frmAbout>())
 {
     ui->setupUi(this);
+    applyPixelFonts(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());

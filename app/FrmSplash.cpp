@@ -2,6 +2,7 @@
 #include "ui_frmSplash.h"
 
 #include "app/Failure.h"
+#include "app/Look.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
 #include "app/RuntimeError.h"
@@ -42,6 +43,7 @@ FrmSplash::FrmSplash()
     : ui(std::make_unique<Ui::frmSplash>())
 {
     ui->setupUi(this);
+    applyPixelFonts(this);
     // No title-bar buttons: Continue is the way on.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(size());

@@ -3,6 +3,7 @@
 
 #include "app/Dialogs.h"
 #include "app/Failure.h"
+#include "app/Look.h"
 #include "app/MessageBox.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
@@ -26,6 +27,7 @@ FrmOptions::FrmOptions()
     , ui(std::make_unique<Ui::frmOptions>())
 {
     ui->setupUi(this);
+    app::applyPixelFonts(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());

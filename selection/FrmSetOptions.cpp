@@ -2,6 +2,7 @@
 #include "ui_frmSetOptions.h"
 
 #include "app/Failure.h"
+#include "app/Look.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "selection/FrmOptions.h"
@@ -21,6 +22,7 @@ FrmSetOptions::FrmSetOptions()
     : ui(std::make_unique<Ui::frmSetOptions>())
 {
     ui->setupUi(this);
+    app::applyPixelFonts(this);
     setSelection = {ui->setSelection_0, ui->setSelection_1, ui->setSelection_2,
                     ui->setSelection_3, ui->setSelection_4, ui->setSelection_5};
     for (QRadioButton* option : setSelection)

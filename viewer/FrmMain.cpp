@@ -2,6 +2,7 @@
 #include "ui_FrmMain.h"
 
 #include "app/Failure.h"
+#include "app/Look.h"
 #include "app/FrmAbout.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
@@ -38,6 +39,9 @@ FrmMain::FrmMain()
     : ui(std::make_unique<Ui::FrmMain>())
 {
     ui->setupUi(this);
+    app::applyPixelFonts(this);
+    for (QWidget* control : std::initializer_list<QWidget*>{ui->menubar, ui->Question, ui->Answer})
+        app::useDesktopColours(control);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);

@@ -1,0 +1,386 @@
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "app/launch.h"
+#include "selection/FrmOptions.h"
+#include "selection/FrmSetOptions.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
+#include "tests/support/TestBank.h"
+#include "ui_FrmMain.h"
+#include "viewer/FrmMain.h"
+
+#include <QApplication>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace testing;
+
+namespace {
+
+const QColor Navy(0, 0, 128);
+const QColor PaleYellow(255, 255, 128);
+
+QString counter(viewer::FrmMain& main)
+{
+    return main.controls().CountLabel->text();
+}
+
+QVariant mark(const ProgramFolder& folder, qint64 id, int set = 1)
+{
+    return readField(folder.bank(), id, QStringLiteral("Mark%1").arg(set));
+}
+
+void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton)
+{
+    QTest::mouseClick(widget, button);
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { app::applyLook(); }
+    void cleanup() { resetProgram(); }
+
+    void layoutTable_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("font"); // family/pixels/bold
+        auto row = [](const char* name, const char* kind, const char* container, QRect geometry,
+                      const char* caption, const char* tip, const char* font) {
+            QTest::newRow(name) << name << kind << container << geometry
+                                << QString::fromUtf8(caption) << tip << font;
+        };
+        const char* plain = "MS Sans Serif/11/0";
+        const char* bold = "MS Sans Serif/11/1";
+        row("lbl_Category", "QGroupBox", "centralwidget", {16, 16, 337, 40}, "Category : ", "", plain);
+        row("Category", "QLabel", "lbl_Category", {16, 16, 313, 17}, "Category Box",
+            "Question's Category", bold);
+        row("Label1", "QLabel", "centralwidget", {368, 24, 89, 17}, "Question:", "", plain);
+        row("CountLabel", "QLabel", "centralwidget", {368, 40, 89, 17}, "2 of 20", "",
+            "MS Sans Serif/13/1");
+        row("cmdChangeSet", "QPushButton", "centralwidget", {512, 24, 65, 17}, "Change Set", "",
+            plain);
+        row("Mark", "QCheckBox", "centralwidget", {456, 40, 129, 21}, "Add to Custom Set #1",
+            "Mark Question for later review", plain);
+        row("Question_Frame", "QGroupBox", "centralwidget", {16, 56, 569, 105}, "Question :", "",
+            plain);
+        row("Question", "QPlainTextEdit", "Question_Frame", {16, 16, 537, 81}, "Text1",
+            "Current Question", "Courier/13/0");
+        row("btn_AnswerToggle", "QPushButton", "centralwidget", {16, 176, 89, 25}, "View Answer",
+            "View Answser / Hide Answer", plain);
+        row("btnOptions", "QPushButton", "centralwidget", {168, 176, 105, 25},
+            "Flash Card Options", "", plain);
+        row("cmdRandomCard", "QPushButton", "centralwidget", {352, 176, 81, 25}, "Random Card", "",
+            plain);
+        row("GoFirst", "QPushButton", "centralwidget", {448, 176, 40, 25}, "Reset",
+            "First Question", bold);
+        row("Previous", "QPushButton", "centralwidget", {504, 176, 33, 25}, "<",
+            "Previous Question", bold);
+        row("Next", "QPushButton", "centralwidget", {552, 176, 33, 25}, ">", "Next Question", bold);
+        row("Answer_Frame", "QGroupBox", "centralwidget", {16, 232, 569, 185}, "Answer :", "",
+            plain);
+        row("Answer", "QPlainTextEdit", "Answer_Frame", {16, 16, 537, 161}, "Text1",
+            "Current Answer", "Courier/13/0");
+        row("Line1", "QFrame", "centralwidget", {0, 0, 728, 1}, "", "", plain);
+        row("Line2", "QFrame", "centralwidget", {0, 216, 608, 1}, "", "", plain);
+    }
+
+    void layoutTable()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, kind);
+        QFETCH(QString, container);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(QString, tip);
+        QFETCH(QString, font);
+        // A fresh window straight from its layout, before any card is shown.
+        viewer::FrmMain main;
+        auto* widget = main.findChild<QWidget*>(name);
+        QVERIFY2(widget, qPrintable(name));
+        QCOMPARE(widget->metaObject()->className(), kind);
+        QCOMPARE(widget->parentWidget()->objectName(), container);
+        QCOMPARE(widget->geometry(), geometry);
+        QCOMPARE(widget->toolTip(), tip);
+        QString text;
+        if (auto* box = qobject_cast<QGroupBox*>(widget))
+            text = box->title();
+        else if (auto* label = qobject_cast<QLabel*>(widget))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            text = button->text();
+        else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
+            text = edit->toPlainText();
+        QCOMPARE(text, caption);
+        const QFont f = widget->font();
+        QCOMPARE(QStringLiteral("%1/%2/%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold()), font);
+    }
+
+    void windowFrameColoursAndInitialState()
+    {
+        viewer::FrmMain main;
+        main.show();
+        QCOMPARE(main.objectName(), QStringLiteral("FrmMain"));
+        QCOMPARE(main.windowTitle(), QStringLiteral("Memvane"));
+        QCOMPARE(main.centralWidget()->size(), QSize(602, 211));
+        QCOMPARE(main.minimumSize(), main.maximumSize()); // not resizable
+        const Qt::WindowFlags flags = main.windowFlags();
+        QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QCOMPARE(main.windowIcon().availableSizes().value(0), QSize(48, 48));
+
+        Ui::FrmMain& ui = main.controls();
+        QCOMPARE(main.palette().color(QPalette::Window), Navy);
+        QCOMPARE(ui.Category->palette().color(QPalette::WindowText), PaleYellow);
+        QCOMPARE(ui.Mark->palette().color(QPalette::WindowText), PaleYellow);
+        QCOMPARE(ui.Next->palette().color(QPalette::Button), PaleYellow);
+        QCOMPARE(ui.Line2->palette().color(QPalette::Window), PaleYellow);
+        QCOMPARE(ui.Line1->palette().color(QPalette::Window), QColor(128, 128, 128));
+        // The text boxes keep the desktop's colours; disabled buttons look different.
+        QCOMPARE(ui.Question->palette().color(QPalette::Base),
+                 QApplication::palette().color(QPalette::Base));
+        QVERIFY(ui.Next->palette().color(QPalette::Disabled, QPalette::ButtonText) !=
+                ui.Next->palette().color(QPalette::Active, QPalette::ButtonText));
+
+        QVERIFY(!ui.Answer->isVisible() && ui.Answer_Frame->isVisible());
+        QVERIFY(!ui.Previous->isEnabled() && ui.Next->isEnabled());
+        QVERIFY(ui.Question->isReadOnly() && !ui.Answer->isReadOnly());
+        QCOMPARE(ui.Question->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        QCOMPARE(ui.Question->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        // The short window ends above the answer pane and the yellow rule.
+        QVERIFY(ui.Line2->y() >= main.centralWidget()->height());
+    }
+
+    void focusOrderAndMenus()
+    {
+        viewer::FrmMain main;
+        Ui::FrmMain& ui = main.controls();
+        ui.Answer->setVisible(true); // hidden controls are skipped; show it to see its place
+        QStringList order;
+        QWidget* w = ui.Mark;
+        for (int i = 0; i < 10; ++i) {
+            order << w->objectName();
+            do
+                w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&main));
+        }
+        QCOMPARE(order, QStringList({"Mark", "btn_AnswerToggle", "Previous", "Next", "Answer",
+                                     "Question", "GoFirst", "btnOptions", "cmdChangeSet",
+                                     "cmdRandomCard"}));
+        QCOMPARE(ui.mnuFile->title(), QStringLiteral("&File"));
+        QCOMPARE(ui.mnuHelp->title(), QStringLiteral("&Help"));
+        QStringList items;
+        for (QAction* action : ui.mnuFile->actions() + ui.mnuHelp->actions())
+            items << action->objectName() + u'=' + action->text();
+        QCOMPARE(items, QStringList({"itmOptions=&Options", "itmExit=E&xit",
+                                     "itmHelp=&View Readme.txt", "itmAbout=&About Memvane"}));
+        for (QAction* action : ui.mnuFile->actions() + ui.mnuHelp->actions())
+            QVERIFY(action->shortcut().isEmpty() && !action->isCheckable());
+        for (auto* button : main.findChildren<QPushButton*>())
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+    }
+
+    void steppingStoresTheMarkBeforeMoving()
+    {
+        ProgramFolder folder(numberedRows(20));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        app::state().MarkField = QStringLiteral("Mark4");
+        click(ui.Next);
+        click(ui.Next);
+        QCOMPARE(counter(main), QStringLiteral("3 of 20"));
+        ui.Mark->setChecked(true);
+        click(ui.Next);
+        QCOMPARE(counter(main), QStringLiteral("4 of 20"));
+        QVERIFY(!ui.Mark->isChecked());
+        for (int set = 1; set <= 6; ++set)
+            QCOMPARE(mark(folder, 3, set).toInt(), set == 4 ? 1 : 0);
+        click(ui.Previous);
+        QCOMPARE(counter(main), QStringLiteral("3 of 20"));
+        QVERIFY(ui.Mark->isChecked());
+
+        // Card 5, GoFirst: card 5 keeps the box value from before the move.
+        click(ui.Next);
+        click(ui.Next);
+        ui.Mark->setChecked(true);
+        click(ui.GoFirst);
+        QCOMPARE(counter(main), QStringLiteral("1 of 20"));
+        QCOMPARE(mark(folder, 5, 4).toInt(), 1);
+        QVERIFY(!ui.GoFirst->isEnabled() && !ui.Previous->isEnabled());
+
+        // Unticking is stored the same way.
+        click(ui.Next);
+        click(ui.Next);
+        QVERIFY(ui.Mark->isChecked());
+        ui.Mark->setChecked(false);
+        click(ui.Previous);
+        QCOMPARE(mark(folder, 3, 4).toInt(), 0);
+    }
+
+    void anUntouchedCardIsStillUpdated()
+    {
+        auto rows = numberedRows(3);
+        rows[0].marks[0] = 1;
+        ProgramFolder folder(rows);
+        viewer::FrmMain& main = startProgram(folder.folder());
+        QVERIFY(main.controls().Mark->isChecked());
+        writeField(folder.bank(), 1, "Mark1", 7); // another writer changes it behind our back
+        click(main.controls().Next);
+        QCOMPARE(mark(folder, 1).toInt(), 1); // the box value went back in
+    }
+
+    void randomJumpDiscardsTheTick()
+    {
+        ProgramFolder folder(numberedRows(4));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        click(ui.Next);
+        click(ui.Next);
+        click(ui.Next);
+        ui.Mark->setChecked(true);
+        for (int i = 0; i < 20; ++i)
+            click(ui.cmdRandomCard);
+        QCOMPARE(mark(folder, 4).toInt(), 0);
+        QVERIFY(!ui.Mark->isChecked());
+        const QString c = counter(main);
+        QVERIFY2(QRegularExpression("^[1-4] of 4$").match(c).hasMatch(), qPrintable(c));
+    }
+
+    void randomPositionCoversTheSet()
+    {
+        QCOMPARE(viewer::randomCardNumber(0.0f, 20), 1);
+        QCOMPARE(viewer::randomCardNumber(0.99999994f, 20), 20);
+        QCOMPARE(viewer::randomCardNumber(0.5f, 20), 11);
+        QCOMPARE(viewer::randomCardNumber(0.99999994f, 1), 1);
+        QCOMPARE(viewer::randomCardNumber(0.99999994f, 32767), 32767);
+    }
+
+    void stepsStopAtBothEndsWithoutWrapping()
+    {
+        ProgramFolder folder(numberedRows(3));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        viewer::FrmMain* m = &main;
+        m->Previous_Click(); // disabled on screen, but the handler must hold too
+        QCOMPARE(counter(main), QStringLiteral("1 of 3"));
+        m->Next_Click();
+        m->Next_Click();
+        m->Next_Click();
+        QCOMPARE(counter(main), QStringLiteral("3 of 3"));
+        QVERIFY(!main.controls().Next->isEnabled());
+        QCOMPARE(app::state().CardSet->absolutePosition(), 2);
+    }
+
+    void aSetOfOne()
+    {
+        ProgramFolder folder(numberedRows(1));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        QVERIFY(!ui.Next->isEnabled() && !ui.Previous->isEnabled() && !ui.GoFirst->isEnabled());
+        click(ui.cmdRandomCard);
+        QCOMPARE(counter(main), QStringLiteral("1 of 1"));
+        ui.Mark->setChecked(true);
+        main.Next_Click();
+        QCOMPARE(counter(main), QStringLiteral("1 of 1"));
+        QCOMPARE(mark(folder, 1).toInt(), 1);
+    }
+
+    void answerToggleOnAnyButtonNotTheSpaceBar()
+    {
+        ProgramFolder folder(numberedRows(3));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        const QPoint where = main.pos();
+        QCOMPARE(main.centralWidget()->height(), 211);
+
+        click(ui.btn_AnswerToggle, Qt::RightButton);
+        QVERIFY(ui.Answer->isVisible());
+        QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("Hide Answer"));
+        QCOMPARE(main.centralWidget()->height(), 430);
+        QVERIFY(ui.Answer_Frame->geometry().bottom() < main.centralWidget()->height());
+        QCOMPARE(main.width(), 602);
+        QCOMPARE(main.pos(), where);
+
+        // The answer stays revealed on the next card.
+        click(ui.Next);
+        QVERIFY(ui.Answer->isVisible());
+        QCOMPARE(ui.Answer->toPlainText(), QStringLiteral("Answer 2"));
+        QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("Hide Answer"));
+
+        ui.btn_AnswerToggle->setFocus();
+        QTest::keyClick(ui.btn_AnswerToggle, Qt::Key_Space);
+        QVERIFY(ui.Answer->isVisible());
+
+        QTest::mousePress(ui.btn_AnswerToggle, Qt::MiddleButton, Qt::ShiftModifier | Qt::AltModifier);
+        QTest::mouseRelease(ui.btn_AnswerToggle, Qt::MiddleButton);
+        QVERIFY(!ui.Answer->isVisible());
+        QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("View Answer"));
+        QCOMPARE(main.centralWidget()->height(), 211);
+        QVERIFY(ui.Answer_Frame->y() > main.centralWidget()->height());
+    }
+
+    void anEmptyCardSetMakesNoCommandFail()
+    {
+        ProgramFolder folder(numberedRows(5));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        click(ui.Next);
+        app::state().CardSet =
+            app::state().QuestionDb->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK2 = YES"));
+        const QByteArray before = checksum(folder.bank());
+        ui.Mark->setChecked(true);
+        main.GoFirst_Click();
+        main.Next_Click();
+        main.Previous_Click();
+        main.cmdRandomCard_Click();
+        main.StoreMark();
+        QCOMPARE(counter(main), QStringLiteral("2 of 5"));
+        QCOMPARE(ui.Question->toPlainText(), QStringLiteral("Question 2"));
+        QCOMPARE(checksum(folder.bank()), before);
+    }
+
+    void optionsButtonStoresFirstTheMenuItemDoesNot()
+    {
+        ProgramFolder folder(numberedRows(3));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        ui.Mark->setChecked(true);
+        ui.itmOptions->trigger();
+        QVERIFY(app::loadedWindow<selection::FrmOptions>());
+        QCOMPARE(mark(folder, 1).toInt(), 0);
+        click(ui.btnOptions);
+        click(ui.btnOptions); // a second press: still one dialog, and it stores again
+        QCOMPARE(mark(folder, 1).toInt(), 1);
+        QCOMPARE(main.findChildren<selection::FrmOptions*>().size(), 1);
+        QVERIFY(app::loadedWindow<selection::FrmOptions>()->isVisible());
+    }
+
+    void changeSetStoresUnderTheSetActiveBefore()
+    {
+        ProgramFolder folder(numberedRows(3));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        app::state().MarkField = QStringLiteral("Mark2");
+        ui.Mark->setChecked(true);
+        click(ui.cmdChangeSet);
+        auto* dialog = app::loadedWindow<selection::FrmSetOptions>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(mark(folder, 1, 2).toInt(), 1);
+        dialog->cmdOK_Click(); // set 1 is selected on opening
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
+        QVERIFY(!ui.Mark->isChecked());
+        QCOMPARE(ui.Mark->text(), QStringLiteral("Add to Custom Set #1"));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
