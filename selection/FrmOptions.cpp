@@ -15,6 +15,7 @@
 #include "viewer/CardFields.h"
 #include "viewer/FrmMain.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QKeyEvent>
 
@@ -38,6 +39,15 @@ FrmOptions::FrmOptions()
                    ui->customCheck_4,  ui->customCheck_5,  ui->customCheck_6,  ui->customCheck_7,
                    ui->customCheck_8,  ui->customCheck_9,  ui->customCheck_10, ui->customCheck_11,
                    ui->customCheck_12, ui->customCheck_13, ui->customCheck_14};
+
+    // Option buttons group by container; the TestType group spans the frames between its
+    // members, which the toolkit's own grouping would mix with the PremadeType group.
+    auto* testTypes = new QButtonGroup(this);
+    for (QRadioButton* option : TestType)
+        testTypes->addButton(option);
+    auto* premadeTypes = new QButtonGroup(this);
+    for (QRadioButton* option : PremadeType)
+        premadeTypes->addButton(option);
 
     // clicked, unlike toggled, comes only from the user, so values set from code raise
     // no handler.

@@ -11,6 +11,7 @@
 #include "viewer/CardFields.h"
 #include "viewer/FrmMain.h"
 
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QRadioButton>
 
@@ -25,8 +26,11 @@ FrmSetOptions::FrmSetOptions()
     app::applyPixelFonts(this);
     setSelection = {ui->setSelection_0, ui->setSelection_1, ui->setSelection_2,
                     ui->setSelection_3, ui->setSelection_4, ui->setSelection_5};
-    for (QRadioButton* option : setSelection)
+    auto* sets = new QButtonGroup(this);
+    for (QRadioButton* option : setSelection) {
+        sets->addButton(option);
         option->installEventFilter(this);
+    }
     connect(ui->cmdOK, &QPushButton::clicked, this, app::handler([this] { cmdOK_Click(); }));
     connect(ui->cmdCancel, &QPushButton::clicked, this,
             app::handler([this] { cmdCancel_Click(); }));

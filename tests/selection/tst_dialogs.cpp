@@ -1,0 +1,390 @@
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "app/launch.h"
+#include "selection/Categories.h"
+#include "selection/FrmOptions.h"
+#include "selection/FrmSetOptions.h"
+#include "store/RecordSet.h"
+#include "tests/support/TestBank.h"
+#include "ui_FrmMain.h"
+#include "ui_frmOptions.h"
+#include "ui_frmSetOptions.h"
+#include "viewer/FrmMain.h"
+
+#include <QApplication>
+#include <QTest>
+
+using namespace testing;
+using selection::FrmOptions;
+using selection::FrmSetOptions;
+
+namespace {
+
+// 20 questions: 1-4 in BASICS, 5 in FINAL; categories cycle; 3 and 7 marked in set 2.
+std::vector<Row> bankRows()
+{
+    auto rows = numberedRows(20);
+    for (int i = 0; i < 4; ++i)
+        rows[size_t(i)].sets[0] = 1;
+    rows[4].sets[2] = 1;
+    rows[2].marks[1] = 1;
+    rows[6].marks[1] = 1;
+    return rows;
+}
+
+QString selected(const FrmOptions& d)
+{
+    QString out;
+    for (int i = 0; i < 3; ++i)
+        out += d.TestType[size_t(i)]->isChecked() ? QString::number(i) : QString();
+    out += u'/';
+    for (int i = 0; i < 4; ++i)
+        out += d.PremadeType[size_t(i)]->isChecked() ? QString::number(i) : QString();
+    out += u'/';
+    QStringList boxes;
+    for (int i = 0; i < 15; ++i) {
+        if (d.customCheck[size_t(i)]->isChecked())
+            boxes << QString::number(i);
+    }
+    return out + boxes.join(u',');
+}
+
+FrmOptions& openOptions()
+{
+    return app::showWindow<FrmOptions>();
+}
+
+} // namespace
+
+class TestDialogs : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { app::applyLook(); }
+    void cleanup() { resetProgram(); }
+
+    void layouts_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("container");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("tip");
+        auto row = [](const char* window, const char* name, const char* container, QRect g,
+                      const QString& caption, const char* tip = "") {
+            QTest::addRow("%s.%s", window, name) << window << name << container << g << caption << tip;
+        };
+        row("o", "picOptions", "frmOptions", {24, 16, 555, 393}, "");
+        row("o", "fraSample1", "picOptions", {0, 0, 549, 389}, "Flash Card Content Selection : ");
+        row("o", "TestType_0", "fraSample1", {16, 16, 161, 29}, "Pre-Made Flash Cards",
+            "Previous Made Question Sets");
+        row("o", "Frame1", "fraSample1", {32, 40, 489, 65}, "");
+        row("o", "PremadeType_0", "Frame1", {24, 16, 193, 17}, "\"Just the Basics\"");
+        row("o", "PremadeType_1", "Frame1", {24, 40, 193, 17}, "\"Tough Terms\"");
+        row("o", "PremadeType_2", "Frame1", {296, 16, 169, 17}, "\"Final Exam\"");
+        row("o", "PremadeType_3", "Frame1", {296, 40, 169, 17}, "\"All Available Questions\"");
+        row("o", "TestType_1", "fraSample1", {16, 112, 161, 29}, "Customized Flash Cards",
+            "Customizable Question Sets");
+        row("o", "Frame2", "fraSample1", {32, 136, 489, 209}, "");
+        for (int i = 0; i < 15; ++i) {
+            const QRect g = i <= 7 ? QRect(24, 16 + 24 * i, i == 2 ? 244 : 220, 17)
+                                   : QRect(296, 16 + 24 * (i - 8), 180, 17);
+            row("o", qPrintable(QStringLiteral("customCheck_%1").arg(i)), "Frame2", g,
+                selection::categoryCaptions()[size_t(i)]);
+        }
+        row("o", "TestType_2", "fraSample1", {16, 352, 185, 29}, "Custom Set #1 Flash Cards Only",
+            "Set of User Marked Questions");
+        row("o", "cmdChangeSet", "fraSample1", {208, 360, 105, 17}, "Change Current Set");
+        row("o", "cmdOK", "frmOptions", {416, 416, 65, 25}, "OK",
+            "Accept and Apply selected Options");
+        row("o", "cmdCancel", "frmOptions", {504, 416, 65, 25}, "Cancel", "Cancel and close window");
+        row("s", "Frame1", "frmSetOptions", {16, 16, 425, 129}, "Custom Set Selection :");
+        const QRect sets[] = {{32, 24, 161, 25}, {32, 56, 161, 25},  {32, 88, 153, 25},
+                              {240, 24, 145, 25}, {240, 56, 145, 25}, {240, 88, 145, 25}};
+        for (int i = 0; i < 6; ++i)
+            row("s", qPrintable(QStringLiteral("setSelection_%1").arg(i)), "Frame1", sets[i],
+                QStringLiteral("Custom Set #%1").arg(i + 1));
+        row("s", "Label1", "frmSetOptions", {24, 160, 233, 33},
+            "Please review the readme.txt file for information on how to use Custom Sets!!");
+        row("s", "cmdOK", "frmSetOptions", {288, 160, 65, 25}, "OK");
+        row("s", "cmdCancel", "frmSetOptions", {376, 160, 65, 25}, "Cancel");
+    }
+
+    void layouts()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(QString, container);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, caption);
+        QFETCH(QString, tip);
+        std::unique_ptr<QWidget> dialog;
+        if (window == "o")
+            dialog = std::make_unique<FrmOptions>();
+        else
+            dialog = std::make_unique<FrmSetOptions>();
+        auto* w = dialog->findChild<QWidget*>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->parentWidget()->objectName(), container);
+        QCOMPARE(w->geometry(), geometry);
+        QCOMPARE(w->toolTip(), tip);
+        QString text;
+        if (auto* box = qobject_cast<QGroupBox*>(w))
+            text = box->title();
+        else if (auto* label = qobject_cast<QLabel*>(w))
+            text = label->text();
+        else if (auto* button = qobject_cast<QAbstractButton*>(w))
+            text = button->text();
+        QCOMPARE(text, caption);
+        QCOMPARE(w->font().pixelSize(), 11);
+        QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+    }
+
+    void windowsAndFocusOrder()
+    {
+        FrmOptions options;
+        QCOMPARE(options.windowTitle(), QStringLiteral("Options"));
+        QCOMPARE(options.size(), QSize(602, 449));
+        QCOMPARE(options.minimumSize(), options.maximumSize());
+        QVERIFY(!(options.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(options.windowFlags() & Qt::WindowCloseButtonHint);
+        QCOMPARE(selected(options), QStringLiteral("0/0/"));
+        QStringList order;
+        QWidget* w = options.controls().cmdOK;
+        for (int i = 0; i < 25; ++i, w = w->nextInFocusChain()) {
+            while (w->focusPolicy() == Qt::NoFocus)
+                w = w->nextInFocusChain();
+            order << w->objectName();
+        }
+        QStringList expected = {"cmdOK", "cmdCancel", "TestType_0", "TestType_1", "TestType_2",
+                                "PremadeType_0", "PremadeType_1", "PremadeType_2", "PremadeType_3"};
+        for (int i = 0; i < 15; ++i)
+            expected << QStringLiteral("customCheck_%1").arg(i);
+        expected << "cmdChangeSet";
+        QCOMPARE(order, expected);
+
+        FrmSetOptions sets;
+        sets.show();
+        QCOMPARE(sets.windowTitle(), QStringLiteral("Custom Set Options"));
+        QCOMPARE(sets.size(), QSize(459, 201));
+        QVERIFY(sets.minimumSize() != sets.maximumSize()); // resizable
+        QVERIFY(sets.windowFlags() & Qt::WindowMaximizeButtonHint);
+        QVERIFY(!sets.parentWidget()); // a window of its own, with a task-bar entry
+        sets.resize(700, 400);
+        QCOMPARE(sets.controls().cmdOK->geometry(), QRect(288, 160, 65, 25)); // nothing moves
+        QVERIFY(sets.setSelection[0]->isChecked());
+        QCOMPARE(sets.focusWidget(), sets.setSelection[0]);
+    }
+
+    void optionGroupsFollowTheirContainers()
+    {
+        FrmOptions options;
+        options.TestType[2]->click();
+        QCOMPARE(selected(options), QStringLiteral("2/0/"));
+        options.PremadeType[3]->click();
+        QCOMPARE(selected(options), QStringLiteral("0/3/")); // through the handler
+        options.customCheck[4]->click();
+        QCOMPARE(selected(options), QStringLiteral("1/3/4"));
+        options.customCheck[4]->click(); // unticking selects it too
+        options.TestType[0]->setChecked(true);
+        options.customCheck[4]->click();
+        options.customCheck[4]->click();
+        QCOMPARE(selected(options), QStringLiteral("1/3/"));
+        options.customCheck[6]->click();
+        options.PremadeType[1]->click();
+        QCOMPARE(selected(options), QStringLiteral("0/1/6")); // boxes stay ticked on screen
+    }
+
+    void emptyCustomSetThenCancel()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        main.controls().Next->click();
+        main.controls().Next->click();
+        const auto loaded = app::state().CardSet;
+        FrmOptions& options = openOptions();
+        QCOMPARE(app::state().SavedCardSet, loaded);
+        options.TestType[2]->setChecked(true);
+        {
+            MessageCatcher catcher;
+            options.controls().cmdOK->click();
+            QCOMPARE(catcher.texts(), QStringList{QStringLiteral(
+                "The selected Custom Set does not contain any previously Marked questions.")});
+            QCOMPARE(catcher.title(), QStringLiteral("Memvane"));
+            QVERIFY(!catcher.hadIcon());
+            QCOMPARE(catcher.buttons(), 1);
+        }
+        QVERIFY(app::loadedWindow<FrmOptions>() == &options && options.isVisible());
+        QCOMPARE(app::state().LastTestType, QStringLiteral("2"));
+        QCOMPARE(app::state().CurrentSQL, QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
+        QCOMPARE(app::state().CardSet->recordCount(), 0);
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("3 of 20"));
+        main.Next_Click(); // the empty set is current: nothing moves, nothing fails
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("3 of 20"));
+
+        QTest::keyClick(&options, Qt::Key_Escape); // Escape is Cancel
+        QVERIFY(!app::loadedWindow<FrmOptions>());
+        QCOMPARE(app::state().CardSet, loaded);
+        QCOMPARE(loaded->absolutePosition(), 2);
+        main.Next_Click();
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("4 of 20"));
+        // The next opening shows the choice that gave the empty set.
+        QCOMPARE(selected(openOptions()), QStringLiteral("2/0/"));
+    }
+
+    void categoryOkShowsTheNewSetAndIsRemembered()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        for (int i = 0; i < 19; ++i)
+            main.Next_Click();
+        main.btn_AnswerToggle_MouseDown();
+        FrmOptions& options = openOptions();
+        options.customCheck[2]->click();
+        options.customCheck[9]->click();
+        options.controls().cmdOK->click();
+        QVERIFY(!app::loadedWindow<FrmOptions>());
+        Ui::FrmMain& ui = main.controls();
+        QCOMPARE(ui.CountLabel->text(), QStringLiteral("1 of 3")); // questions 3, 10, 18
+        QCOMPARE(ui.Question->toPlainText(), QStringLiteral("Question 3"));
+        QCOMPARE(ui.Category->text(), selection::categoryCaptions()[2]);
+        QVERIFY(ui.Mark->isChecked() == false);
+        QVERIFY(ui.Next->isEnabled() && !ui.Previous->isEnabled() && !ui.GoFirst->isEnabled());
+        QVERIFY(ui.Answer->isVisible()); // the reveal state stays
+        QCOMPARE(app::state().CardSet->absolutePosition(), 0);
+        QCOMPARE(selected(openOptions()), QStringLiteral("1/0/2,9"));
+    }
+
+    void premadeAndCustomSetChoicesAreRemembered()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        FrmOptions* options = &openOptions();
+        options->customCheck[5]->click();
+        options->cmdOK_Click();
+        options = &openOptions();
+        options->PremadeType[2]->click();
+        options->cmdOK_Click();
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("1 of 1"));
+        QVERIFY(!main.controls().Next->isEnabled());
+        options = &openOptions();
+        QCOMPARE(selected(*options), QStringLiteral("0/2/"));
+        QCOMPARE(app::state().LastCategoryChecks[5], QStringLiteral("TRUE"));
+
+        app::state().MarkField = QStringLiteral("Mark2");
+        options->TestType[2]->setChecked(true);
+        options->cmdOK_Click();
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("1 of 2"));
+        options = &openOptions();
+        QCOMPARE(selected(*options), QStringLiteral("2/0/"));
+        QCOMPARE(options->TestType[2]->text(), QStringLiteral("Custom Set #1 Flash Cards Only"));
+    }
+
+    void aSecondShowingKeepsTheDialogAsItIs()
+    {
+        ProgramFolder folder(bankRows());
+        startProgram(folder.folder());
+        FrmOptions& options = openOptions();
+        options.customCheck[1]->click();
+        const auto saved = app::state().SavedCardSet;
+        app::state().SavedCardSet.reset();
+        QCOMPARE(&openOptions(), &options);
+        QVERIFY(!app::state().SavedCardSet); // no second load
+        QCOMPARE(selected(options), QStringLiteral("1/0/1"));
+
+        // Enter on a check box does not accept; closing through the frame changes nothing.
+        options.customCheck[1]->setFocus();
+        QTest::keyClick(options.customCheck[1], Qt::Key_Return);
+        QVERIFY(app::loadedWindow<FrmOptions>());
+        const auto current = app::state().CardSet;
+        options.close();
+        QCoreApplication::processEvents();
+        QVERIFY(!app::loadedWindow<FrmOptions>());
+        QCOMPARE(app::state().CardSet, current);
+        QCOMPARE(app::state().LastTestType, QString());
+    }
+
+    void customSetSwitch()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        app::state().MarkField = QStringLiteral("Mark4");
+        main.Next_Click();
+        main.Next_Click(); // question 3: marked in set 2
+        FrmSetOptions& sets = app::showWindow<FrmSetOptions>();
+        QVERIFY(sets.setSelection[0]->isChecked()); // whatever set is active
+        QApplication::setActiveWindow(&sets);
+        sets.setSelection[0]->setFocus();
+        QTest::keyClick(sets.setSelection[0], Qt::Key_Down);
+        QVERIFY(sets.setSelection[1]->isChecked());
+        QVERIFY(!app::loadedWindow<FrmOptions>());
+        sets.controls().cmdOK->click();
+        QVERIFY(!app::loadedWindow<FrmSetOptions>());
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark2"));
+        QCOMPARE(ui.Mark->text(), QStringLiteral("Add to Custom Set #2"));
+        QVERIFY(ui.Mark->isChecked());
+        // The options dialog was loaded, hidden, with its load step run and the new caption.
+        FrmOptions* options = app::loadedWindow<FrmOptions>();
+        QVERIFY(options && !options->isVisible());
+        QCOMPARE(app::state().SavedCardSet, app::state().CardSet);
+        QCOMPARE(options->TestType[2]->text(), QStringLiteral("Custom Set #2 Memvane Only"));
+        QCOMPARE(&openOptions(), options);
+        QCOMPARE(options->TestType[2]->text(), QStringLiteral("Custom Set #2 Memvane Only"));
+
+        // Build the set from custom set 2, then make set 1 active and mark: it goes to set 1.
+        options->TestType[2]->setChecked(true);
+        options->cmdOK_Click();
+        QCOMPARE(ui.CountLabel->text(), QStringLiteral("1 of 2"));
+        app::showWindow<FrmSetOptions>().cmdOK_Click(); // set 1
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
+        QCOMPARE(ui.Mark->text(), QStringLiteral("Add to Custom Set #1"));
+        QVERIFY(!ui.Mark->isChecked());
+        ui.Mark->setChecked(true);
+        main.Next_Click();
+        QCOMPARE(readField(folder.bank(), 3, "Mark1").toInt(), 1);
+        QCOMPARE(readField(folder.bank(), 3, "Mark2").toInt(), 1);
+        QCOMPARE(ui.CountLabel->text(), QStringLiteral("2 of 2")); // the set on show stays
+    }
+
+    void cancellingTheSetDialogChangesNothing()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        FrmOptions& options = openOptions();
+        options.controls().cmdChangeSet->click();
+        QVERIFY(options.TestType[2]->isChecked());
+        FrmSetOptions* sets = app::loadedWindow<FrmSetOptions>();
+        QVERIFY(sets && sets->isVisible());
+        sets->setSelection[4]->setChecked(true);
+        sets->controls().cmdCancel->click();
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
+        QVERIFY(options.TestType[2]->isChecked());
+        app::showWindow<FrmSetOptions>().close(); // the close box: same as Cancel
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
+        QCOMPARE(main.controls().Mark->text(), QStringLiteral("Add to Custom Set #1"));
+    }
+
+    void switchingWithAnEmptySetKeepsTheBox()
+    {
+        ProgramFolder folder(bankRows());
+        viewer::FrmMain& main = startProgram(folder.folder());
+        FrmOptions& options = openOptions();
+        options.TestType[2]->setChecked(true);
+        {
+            MessageCatcher catcher;
+            options.cmdOK_Click();
+        }
+        main.controls().Mark->setChecked(true);
+        FrmSetOptions& sets = app::showWindow<FrmSetOptions>();
+        sets.setSelection[5]->setChecked(true);
+        sets.cmdOK_Click();
+        QCOMPARE(app::state().MarkField, QStringLiteral("Mark6"));
+        QCOMPARE(options.TestType[2]->text(), QStringLiteral("Custom Set #6 Memvane Only"));
+        QVERIFY(main.controls().Mark->isChecked());
+    }
+};
+
+QTEST_MAIN(TestDialogs)
+#include "tst_dialogs.moc"
