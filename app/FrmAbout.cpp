@@ -15,10 +15,10 @@ FrmAbout::FrmAbout()
     : QWidget(dialogParent())
     , ui(std::make_unique<Ui::frmAbout>())
 {
-    ui->setupUi(this);
-    applyPixelFonts(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    ui->setupUi(this);
+    applyPixelFonts(this);
     setFixedSize(size());
     connect(ui->cmdOK, &QPushButton::clicked, this, handler([this] { cmdOK_Click(); }));
     ui->cmdOK->setFocus();

@@ -42,10 +42,10 @@ qint64 questionId(store::RecordSet& cards)
 FrmSplash::FrmSplash()
     : ui(std::make_unique<Ui::frmSplash>())
 {
-    ui->setupUi(this);
-    applyPixelFonts(this);
     // No title-bar buttons: Continue is the way on.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    ui->setupUi(this);
+    applyPixelFonts(this);
     setFixedSize(size());
     connect(ui->btn_Continue, &QPushButton::clicked, this,
             handler([this] { btn_Continue_Click(); }));

@@ -27,10 +27,10 @@ FrmOptions::FrmOptions()
     : QWidget(app::dialogParent())
     , ui(std::make_unique<Ui::frmOptions>())
 {
-    ui->setupUi(this);
-    app::applyPixelFonts(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    ui->setupUi(this);
+    app::applyPixelFonts(this);
     setFixedSize(size());
 
     TestType = {ui->TestType_0, ui->TestType_1, ui->TestType_2};

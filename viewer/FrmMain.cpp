@@ -38,13 +38,13 @@ int randomCardNumber(float r, int m)
 FrmMain::FrmMain()
     : ui(std::make_unique<Ui::FrmMain>())
 {
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     ui->setupUi(this);
     app::applyPixelFonts(this);
     for (QWidget* control : std::initializer_list<QWidget*>{ui->menubar, ui->Question, ui->Answer})
         app::useDesktopColours(control);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/memvane.png")));
     setClientHeight(ShortHeight);
 

@@ -1,0 +1,228 @@
+#include "app/FrmAbout.h"
+#include "app/FrmSplash.h"
+#include "app/ProgramFolder.h"
+#include "app/Windows.h"
+#include "app/launch.h"
+#include "tests/support/TestBank.h"
+#include "ui_FrmMain.h"
+#include "ui_frmAbout.h"
+#include "ui_frmSplash.h"
+#include "viewer/FrmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace testing;
+
+namespace {
+
+QByteArray resource(const QString& name)
+{
+    QFile file(QStringLiteral(":/pictures/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+template <class T>
+T at(const QByteArray& bytes, int offset)
+{
+    return qFromLittleEndian<T>(bytes.constData() + offset);
+}
+
+QString describe(QWidget* w)
+{
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(w))
+        text = label->text();
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        text = button->text();
+    const QFont f = w->font();
+    return QStringLiteral("%1|%2,%3,%4,%5|%6|%7/%8/%9")
+        .arg(w->parentWidget()->objectName())
+        .arg(w->x())
+        .arg(w->y())
+        .arg(w->width())
+        .arg(w->height())
+        .arg(text, f.family())
+        .arg(f.pixelSize())
+        .arg(f.bold());
+}
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { app::applyLook(); }
+    void cleanup() { resetProgram(); }
+
+    void layouts_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("expected");
+        auto row = [](const char* window, const char* name, const QString& expected) {
+            QTest::addRow("%s.%s", window, name) << window << name << expected;
+        };
+        row("splash", "Frame1", "frmSplash|8,8,472,214||MS Sans Serif/11/0");
+        row("splash", "Image1", "Frame1|24,32,109,74||MS Sans Serif/11/0");
+        row("splash", "lblCompanyProduct", "Frame1|168,32,136,29|Vorel Press|Arial/24/1");
+        row("splash", "lblProductName", "Frame1|168,64,246,51|Memvane|Arial/43/1");
+        row("splash", "Picture1", "Frame1|24,120,107,72||MS Sans Serif/11/0");
+        row("splash", "lblVersion", "Frame1|280,120,116,19|PC  Version 1.0|Arial/16/1");
+        row("splash", "lblCopyright",
+            QStringLiteral("Frame1|280,144,113,17|\u00a9 2026 Vorel Press|Arial/11/0"));
+        row("splash", "Label1", "Frame1|168,168,121,17|Companion program to:|MS Sans Serif/11/0");
+        row("splash", "Label2", "Frame1|168,184,185,17|\"Parnassel\"|MS Sans Serif/11/0");
+        row("splash", "btn_Continue", "Frame1|368,168,81,25|Continue|MS Sans Serif/11/0");
+        row("about", "picIcon", "frmAbout|0,0,111,76||MS Sans Serif/11/0");
+        row("about", "lblTitle", "frmAbout|134,0,107,32|Memvane|MS Sans Serif/16/1");
+        row("about", "lblVersion", "frmAbout|166,16,75,15|Version 1.0|MS Sans Serif/11/0");
+        row("about", "Label4", "frmAbout|136,32,121,17|Companion program to:|MS Sans Serif/11/0");
+        row("about", "Label3", "frmAbout|136,48,113,25|\"Parnassel\"|MS Sans Serif/11/0");
+        row("about", "Picture1", "frmAbout|272,0,113,73||MS Sans Serif/11/0");
+        row("about", "Label1",
+            QStringLiteral("frmAbout|16,168,193,17|\u00a9 2026 Vorel Press|MS Sans Serif/11/0"));
+        row("about", "Label2", "frmAbout|16,184,201,17|All rights reserved.|MS Sans Serif/11/0");
+        row("about", "cmdOK", "frmAbout|283,175,84,23|OK|MS Sans Serif/11/0");
+        row("about", "Line1_1", "frmAbout|6,163,372,1||MS Sans Serif/11/0");
+        row("about", "Line1_0", "frmAbout|7,164,371,2||MS Sans Serif/11/0");
+    }
+
+    void layouts()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, name);
+        QFETCH(QString, expected);
+        std::unique_ptr<QWidget> w;
+        if (window == "splash")
+            w = std::make_unique<app::FrmSplash>();
+        else
+            w = std::make_unique<app::FrmAbout>();
+        auto* control = w->findChild<QWidget*>(name);
+        QVERIFY2(control, qPrintable(name));
+        QCOMPARE(describe(control), expected);
+    }
+
+    void windowKinds()
+    {
+        app::FrmSplash splash;
+        QCOMPARE(splash.size(), QSize(492, 230));
+        QCOMPARE(splash.windowTitle(), QStringLiteral("Memvane"));
+        const Qt::WindowFlags flags = splash.windowFlags();
+        QVERIFY(!(flags & (Qt::WindowCloseButtonHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(flags & Qt::CustomizeWindowHint);
+        QCOMPARE(splash.windowType(), Qt::Tool); // no task-bar entry
+        QCOMPARE(splash.palette().color(QPalette::Window), QColor(Qt::white));
+        QCOMPARE(splash.controls().lblVersion->palette().color(QPalette::WindowText),
+                 QColor(0, 0, 128));
+        const auto nextFocus = [](QWidget* w) {
+            do
+                w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus);
+            return w;
+        };
+        QCOMPARE(nextFocus(splash.controls().btn_Continue), splash.controls().Picture1);
+        QCOMPARE(nextFocus(splash.controls().Picture1), splash.controls().btn_Continue);
+
+        app::FrmAbout about;
+        QCOMPARE(about.size(), QSize(382, 203));
+        QCOMPARE(about.windowTitle(), QStringLiteral("About Memvane"));
+        QVERIFY(about.windowFlags() & Qt::WindowCloseButtonHint);
+        QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QCOMPARE(about.minimumSize(), about.maximumSize());
+        QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 128));
+        QCOMPARE(nextFocus(about.controls().cmdOK), about.controls().picIcon);
+        QCOMPARE(nextFocus(about.controls().picIcon), about.controls().Picture1);
+        QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window), QColor(128, 128, 128));
+        QCOMPARE(about.controls().Line1_0->palette().color(QPalette::Window), QColor(Qt::white));
+        const int disclaimer = about.controls().lblDescription->text().size();
+        QVERIFY2(disclaimer > 330 && disclaimer < 400, qPrintable(QString::number(disclaimer)));
+        QCOMPARE(about.controls().lblDescription->text().count(QStringLiteral(". ")), 2);
+        // The name picture shows unscaled in a box three rows shorter than the picture.
+        QCOMPARE(about.controls().Picture1->contentsRect().size(), QSize(109, 69));
+    }
+
+    void picturesAreOfTheirKind()
+    {
+        const QByteArray bmp = resource(QStringLiteral("publisher.bmp"));
+        QCOMPARE(bmp.size(), 23382);
+        QVERIFY(bmp.startsWith("BM"));
+        QCOMPARE(at<quint32>(bmp, 2), 23382u);
+        QCOMPARE(at<quint32>(bmp, 10), 54u);
+        QCOMPARE(at<quint32>(bmp, 14), 40u);
+        QCOMPARE(at<qint32>(bmp, 18), 107);
+        QCOMPARE(at<qint32>(bmp, 22), 72);
+        QCOMPARE(at<quint16>(bmp, 28), quint16(24));
+        QCOMPARE(at<quint32>(bmp, 30), 0u); // uncompressed
+
+        const QByteArray jpg = resource(QStringLiteral("logo.jpg"));
+        QVERIFY2(jpg.size() > 2400 && jpg.size() < 3000, qPrintable(QString::number(jpg.size())));
+        QVERIFY(jpg.startsWith("\xff\xd8"));
+        const qsizetype sof = jpg.indexOf("\xff\xc0");
+        QVERIFY(sof > 0);                       // baseline
+        QCOMPARE(jpg.indexOf("\xff\xc2"), -1);  // not progressive
+        QCOMPARE(qFromBigEndian<quint16>(jpg.constData() + sof + 5), quint16(72));
+        QCOMPARE(qFromBigEndian<quint16>(jpg.constData() + sof + 7), quint16(107));
+        QCOMPARE(int(jpg[sof + 9]), 3); // three components
+
+        const QImage icon(QStringLiteral(":/pictures/memvane.png"));
+        QCOMPARE(icon.size(), QSize(48, 48));
+        QVERIFY(icon.colorCount() > 0 && icon.colorCount() <= 256);
+    }
+
+    void aboutEndsByOkEnterEscapeOrCloseBox()
+    {
+        for (const char* how : {"ok", "enter", "escape", "close"}) {
+            app::FrmAbout& about = app::showWindow<app::FrmAbout>();
+            QCOMPARE(about.controls().lblTitle->text(), QStringLiteral("Memvane"));
+            QCOMPARE(about.controls().cmdOK->geometry(), QRect(283, 175, 84, 23));
+            if (QByteArray(how) == "ok")
+                QTest::mouseClick(about.controls().cmdOK, Qt::LeftButton);
+            else if (QByteArray(how) == "enter")
+                QTest::keyClick(&about, Qt::Key_Return);
+            else if (QByteArray(how) == "escape")
+                QTest::keyClick(&about, Qt::Key_Escape);
+            else
+                about.close();
+            QVERIFY2(!app::loadedWindow<app::FrmAbout>(), how);
+            QPointer<app::FrmAbout> gone(&about);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            QVERIFY2(!gone, how); // destroyed, not hidden
+        }
+    }
+
+    void helpOpensTheReadmeWithoutAShell()
+    {
+        // A stand-in notepad that records its arguments, in a folder whose path has blanks.
+        QTemporaryDir bin;
+        const QString log = bin.filePath("args.txt");
+        const QString notepad = bin.filePath("notepad");
+        QFile script(notepad);
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '%1'\n")
+                         .arg(log)
+                         .toUtf8());
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toUtf8() + ':' + path);
+
+        ProgramFolder folder(numberedRows(2), QStringLiteral("My Programs/Mem vane; $HOME"));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        main.controls().itmHelp->trigger();
+        const auto recorded = [&] {
+            QFile args(log);
+            return args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()) : QString();
+        };
+        QTRY_COMPARE(recorded(), u'[' + folder.folder() + QStringLiteral("/readme.txt]\n"));
+        qputenv("PATH", path);
+    }
+};
+
+QTEST_MAIN(TestWindows)
+#include "tst_windows.moc"
