@@ -5,8 +5,7 @@
 
 namespace app {
 
-QWidget* dialogParent()
-{
+QWidget* dialogParent() {
     return loadedWindow<viewer::FrmMain>();
 }
 

@@ -11,8 +11,7 @@
 
 namespace app {
 
-QString failureText(std::exception_ptr failure)
-{
+QString failureText(std::exception_ptr failure) {
     int number = 0;
     QString description;
     try {
@@ -25,7 +24,8 @@ QString failureText(std::exception_ptr failure)
         description = QStringLiteral("Out of memory");
     } catch (const std::exception& error) {
         number = 51;
-        description = QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(error.what()));
+        description =
+            QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(error.what()));
     } catch (...) {
         number = 51;
         description = QStringLiteral("Internal error");
@@ -33,8 +33,7 @@ QString failureText(std::exception_ptr failure)
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
 }
 
-void reportFailure(std::exception_ptr failure)
-{
+void reportFailure(std::exception_ptr failure) {
     const QString text = failureText(failure);
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);

@@ -15,9 +15,7 @@ QString failureText(std::exception_ptr failure);
 [[noreturn]] void reportFailure(std::exception_ptr failure);
 
 // Wraps an event handler for connect(): what escapes it is reported at this boundary.
-template <class Handler>
-auto handler(Handler run)
-{
+template <class Handler> auto handler(Handler run) {
     return [run = std::move(run)](auto&&...) {
         try {
             run();

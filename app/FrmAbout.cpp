@@ -1,10 +1,10 @@
 #include "app/FrmAbout.h"
 #include "ui_frmAbout.h"
 
+#include "app/Dialogs.h"
 #include "app/Failure.h"
 #include "app/Look.h"
 #include "app/Windows.h"
-#include "app/Dialogs.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -13,8 +13,7 @@ namespace app {
 
 FrmAbout::FrmAbout()
     : QWidget(dialogParent())
-    , ui(std::make_unique<Ui::frmAbout>())
-{
+    , ui(std::make_unique<Ui::frmAbout>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     ui->setupUi(this);
@@ -26,13 +25,11 @@ FrmAbout::FrmAbout()
 
 FrmAbout::~FrmAbout() = default;
 
-void FrmAbout::cmdOK_Click()
-{
+void FrmAbout::cmdOK_Click() {
     close();
 }
 
-void FrmAbout::keyPressEvent(QKeyEvent* event)
-{
+void FrmAbout::keyPressEvent(QKeyEvent* event) {
     // OK is both the default and the cancel button.
     switch (event->key()) {
     case Qt::Key_Return:
@@ -45,8 +42,7 @@ void FrmAbout::keyPressEvent(QKeyEvent* event)
     }
 }
 
-void FrmAbout::closeEvent(QCloseEvent* event)
-{
+void FrmAbout::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         windowClosed(this);

@@ -23,8 +23,7 @@ const QString ConnectText = QStringLiteral("MS Access;PWD=mopr5ledun");
 
 // ID is read as a 64-bit integer: a 16-bit one would fail on every bank of more than
 // 32,767 questions.
-qint64 questionId(store::RecordSet& cards)
-{
+qint64 questionId(store::RecordSet& cards) {
     const QVariant id = cards.field(QStringLiteral("ID"));
     if (id.isNull())
         throw RuntimeError(store::err::InvalidUseOfNull,
@@ -32,16 +31,16 @@ qint64 questionId(store::RecordSet& cards)
     bool ok = false;
     const qint64 number = id.toLongLong(&ok);
     if (!ok || (id.typeId() == QMetaType::Double && double(number) != id.toDouble()))
-        throw RuntimeError(13, QStringLiteral("Type mismatch: the ID '%1' is not a whole number.")
-                                   .arg(id.toString()));
+        throw RuntimeError(
+            13,
+            QStringLiteral("Type mismatch: the ID '%1' is not a whole number.").arg(id.toString()));
     return number;
 }
 
 } // namespace
 
 FrmSplash::FrmSplash()
-    : ui(std::make_unique<Ui::frmSplash>())
-{
+    : ui(std::make_unique<Ui::frmSplash>()) {
     // No title-bar buttons: Continue is the way on.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     ui->setupUi(this);
@@ -54,8 +53,7 @@ FrmSplash::FrmSplash()
 
 FrmSplash::~FrmSplash() = default;
 
-void FrmSplash::btn_Continue_Click()
-{
+void FrmSplash::btn_Continue_Click() {
     ProgramState& s = state();
     s.DbPath = QDir(programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
     if (!s.Engine)
@@ -82,8 +80,7 @@ void FrmSplash::btn_Continue_Click()
     close();
 }
 
-void FrmSplash::closeEvent(QCloseEvent* event)
-{
+void FrmSplash::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         windowClosed(this);

@@ -5,8 +5,7 @@
 
 namespace app {
 
-void showMessage(const QString& text)
-{
+void showMessage(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Memvane"), text, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("MessageBox"));

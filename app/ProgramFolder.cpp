@@ -5,20 +5,17 @@
 namespace app {
 
 namespace {
-QString& overridden()
-{
+QString& overridden() {
     static QString folder;
     return folder;
 }
 } // namespace
 
-QString programFolder()
-{
+QString programFolder() {
     return overridden().isEmpty() ? QCoreApplication::applicationDirPath() : overridden();
 }
 
-void setProgramFolder(const QString& folder)
-{
+void setProgramFolder(const QString& folder) {
     overridden() = folder;
 }
 

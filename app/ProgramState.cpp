@@ -6,8 +6,7 @@
 
 namespace app {
 
-ProgramState& state()
-{
+ProgramState& state() {
     static ProgramState instance;
     return instance;
 }

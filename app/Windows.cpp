@@ -6,8 +6,7 @@ namespace app {
 
 namespace {
 
-QHash<const QMetaObject*, QPointer<QWidget>>& loaded()
-{
+QHash<const QMetaObject*, QPointer<QWidget>>& loaded() {
     static QHash<const QMetaObject*, QPointer<QWidget>> windows;
     return windows;
 }
@@ -16,18 +15,15 @@ QHash<const QMetaObject*, QPointer<QWidget>>& loaded()
 
 namespace detail {
 
-QWidget* find(const QMetaObject& type)
-{
+QWidget* find(const QMetaObject& type) {
     return loaded().value(&type);
 }
 
-void remember(const QMetaObject& type, QWidget* window)
-{
+void remember(const QMetaObject& type, QWidget* window) {
     loaded().insert(&type, window);
 }
 
-void forget(const QMetaObject& type, QWidget* window)
-{
+void forget(const QMetaObject& type, QWidget* window) {
     auto it = loaded().find(&type);
     if (it != loaded().end() && it.value() == window)
         loaded().erase(it);
@@ -35,8 +31,7 @@ void forget(const QMetaObject& type, QWidget* window)
 
 } // namespace detail
 
-void unloadAllWindows()
-{
+void unloadAllWindows() {
     const auto windows = loaded().values();
     loaded().clear();
     for (QWidget* window : windows)

@@ -16,15 +16,11 @@ void remember(const QMetaObject& type, QWidget* window);
 void forget(const QMetaObject& type, QWidget* window);
 } // namespace detail
 
-template <class W>
-W* loadedWindow()
-{
+template <class W> W* loadedWindow() {
     return static_cast<W*>(detail::find(W::staticMetaObject));
 }
 
-template <class W>
-W& window()
-{
+template <class W> W& window() {
     if (W* existing = loadedWindow<W>())
         return *existing;
     auto* created = new W;
@@ -42,9 +38,7 @@ W& window()
     return *created;
 }
 
-template <class W>
-W& showWindow()
-{
+template <class W> W& showWindow() {
     W& shown = window<W>();
     shown.show();
     shown.raise();
@@ -53,9 +47,7 @@ W& showWindow()
 }
 
 // Called from a window's close event once the close is accepted.
-template <class W>
-void windowClosed(W* closing)
-{
+template <class W> void windowClosed(W* closing) {
     detail::forget(W::staticMetaObject, closing);
 }
 

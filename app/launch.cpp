@@ -4,14 +4,13 @@
 #include "app/Windows.h"
 
 #include <QApplication>
-#include <QStyle>
 #include <QFont>
+#include <QStyle>
 #include <QStyleFactory>
 
 namespace app {
 
-void applyLook()
-{
+void applyLook() {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setPalette(QApplication::style()->standardPalette());
     // The layouts name the fonts of their first desktop; these stand in on every other.
@@ -24,8 +23,7 @@ void applyLook()
     QApplication::setApplicationName(QStringLiteral("Memvane"));
 }
 
-void launch()
-{
+void launch() {
     applyLook();
     showWindow<FrmSplash>();
 }

@@ -2,8 +2,7 @@
 
 namespace selection {
 
-const std::array<QString, 15>& categoryCaptions()
-{
+const std::array<QString, 15>& categoryCaptions() {
     static const std::array<QString, 15> captions = {
         QStringLiteral("The Chemistry of Life"),
         QStringLiteral("Cell Structure and Function"),

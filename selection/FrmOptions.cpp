@@ -25,8 +25,7 @@ using app::state;
 
 FrmOptions::FrmOptions()
     : QWidget(app::dialogParent())
-    , ui(std::make_unique<Ui::frmOptions>())
-{
+    , ui(std::make_unique<Ui::frmOptions>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     ui->setupUi(this);
@@ -67,8 +66,7 @@ FrmOptions::FrmOptions()
 
 FrmOptions::~FrmOptions() = default;
 
-void FrmOptions::Form_Load()
-{
+void FrmOptions::Form_Load() {
     app::ProgramState& s = state();
     s.SavedCardSet = s.CardSet;
     if (s.LastTestType == QStringLiteral("0")) {
@@ -90,8 +88,7 @@ void FrmOptions::Form_Load()
     }
 }
 
-OptionsChoice FrmOptions::choice() const
-{
+OptionsChoice FrmOptions::choice() const {
     OptionsChoice c;
     for (size_t i = 0; i < TestType.size(); ++i)
         c.testType[i] = TestType[i]->isChecked();
@@ -105,8 +102,7 @@ OptionsChoice FrmOptions::choice() const
     return c;
 }
 
-void FrmOptions::cmdOK_Click()
-{
+void FrmOptions::cmdOK_Click() {
     app::ProgramState& s = state();
     const Selection chosen = buildQuery(
         choice(), {s.CurrentSQL, s.LastTestType, s.LastPremadeType, s.LastCategoryChecks});
@@ -125,8 +121,7 @@ void FrmOptions::cmdOK_Click()
     close();
 }
 
-void FrmOptions::showFirstCard()
-{
+void FrmOptions::showFirstCard() {
     store::RecordSet& cards = *state().CardSet;
     Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
     main.Question->setPlainText(viewer::cardText(cards.field(QStringLiteral("Question"))));
@@ -144,30 +139,25 @@ void FrmOptions::showFirstCard()
     main.GoFirst->setEnabled(false);
 }
 
-void FrmOptions::cmdCancel_Click()
-{
+void FrmOptions::cmdCancel_Click() {
     state().CardSet = state().SavedCardSet;
     close();
 }
 
-void FrmOptions::cmdChangeSet_Click()
-{
+void FrmOptions::cmdChangeSet_Click() {
     TestType[2]->setChecked(true);
     app::showWindow<FrmSetOptions>();
 }
 
-void FrmOptions::customCheck_Click(int /*Index*/)
-{
+void FrmOptions::customCheck_Click(int /*Index*/) {
     TestType[1]->setChecked(true);
 }
 
-void FrmOptions::PremadeType_Click(int /*Index*/)
-{
+void FrmOptions::PremadeType_Click(int /*Index*/) {
     TestType[0]->setChecked(true);
 }
 
-void FrmOptions::keyPressEvent(QKeyEvent* event)
-{
+void FrmOptions::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         ui->cmdCancel->click();
         return;
@@ -175,8 +165,7 @@ void FrmOptions::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-void FrmOptions::closeEvent(QCloseEvent* event)
-{
+void FrmOptions::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         app::windowClosed(this);

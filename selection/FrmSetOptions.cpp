@@ -20,8 +20,7 @@ namespace selection {
 using app::state;
 
 FrmSetOptions::FrmSetOptions()
-    : ui(std::make_unique<Ui::frmSetOptions>())
-{
+    : ui(std::make_unique<Ui::frmSetOptions>()) {
     ui->setupUi(this);
     app::applyPixelFonts(this);
     setSelection = {ui->setSelection_0, ui->setSelection_1, ui->setSelection_2,
@@ -41,8 +40,7 @@ FrmSetOptions::FrmSetOptions()
 
 FrmSetOptions::~FrmSetOptions() = default;
 
-bool FrmSetOptions::eventFilter(QObject* watched, QEvent* event)
-{
+bool FrmSetOptions::eventFilter(QObject* watched, QEvent* event) {
     // An option button that receives the focus becomes the selected one of its group.
     if (event->type() == QEvent::FocusIn) {
         if (auto* option = qobject_cast<QRadioButton*>(watched))
@@ -51,8 +49,7 @@ bool FrmSetOptions::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void FrmSetOptions::cmdOK_Click()
-{
+void FrmSetOptions::cmdOK_Click() {
     int n = 0;
     for (int i = 0; i < int(setSelection.size()); ++i) {
         if (setSelection[size_t(i)]->isChecked()) {
@@ -73,13 +70,11 @@ void FrmSetOptions::cmdOK_Click()
     close();
 }
 
-void FrmSetOptions::cmdCancel_Click()
-{
+void FrmSetOptions::cmdCancel_Click() {
     close();
 }
 
-void FrmSetOptions::closeEvent(QCloseEvent* event)
-{
+void FrmSetOptions::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
     if (event->isAccepted())
         app::windowClosed(this);

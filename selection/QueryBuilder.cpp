@@ -13,8 +13,7 @@ const QStringList PremadeQueries = {
     QStringLiteral("SELECT * FROM QATABLE"),
 };
 
-void premade(const OptionsChoice& choice, Selection& s)
-{
+void premade(const OptionsChoice& choice, Selection& s) {
     s.LastTestType = QStringLiteral("0");
     s.LastPremadeType = QString();
     for (int i = 0; i < 4; ++i) {
@@ -26,14 +25,14 @@ void premade(const OptionsChoice& choice, Selection& s)
     }
 }
 
-void categories(const OptionsChoice& choice, Selection& s)
-{
+void categories(const OptionsChoice& choice, Selection& s) {
     s.LastTestType = QStringLiteral("1");
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE WHERE");
     for (size_t i = 0; i < 15; ++i) {
         if (choice.customCheck[i] == 1) {
             // The first box's term has two blanks after the equals sign.
-            s.CurrentSQL += i == 0 ? QStringLiteral(" CATEGORY =  '") : QStringLiteral(" CATEGORY = '");
+            s.CurrentSQL +=
+                i == 0 ? QStringLiteral(" CATEGORY =  '") : QStringLiteral(" CATEGORY = '");
             s.CurrentSQL += choice.captions[i] + QStringLiteral("' OR");
             s.LastCategoryChecks[i] = QStringLiteral("TRUE");
         } else {
@@ -46,8 +45,7 @@ void categories(const OptionsChoice& choice, Selection& s)
         s.CurrentSQL.chop(6);
 }
 
-void customSet(const OptionsChoice& choice, Selection& s)
-{
+void customSet(const OptionsChoice& choice, Selection& s) {
     s.LastTestType = QStringLiteral("2");
     for (int n = 1; n <= 6; ++n) {
         if (choice.markField == QStringLiteral("Mark%1").arg(n))
@@ -57,8 +55,7 @@ void customSet(const OptionsChoice& choice, Selection& s)
 
 } // namespace
 
-Selection buildQuery(const OptionsChoice& choice, Selection before)
-{
+Selection buildQuery(const OptionsChoice& choice, Selection before) {
     if (choice.testType[0])
         premade(choice, before);
     else if (choice.testType[1])

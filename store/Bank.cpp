@@ -25,10 +25,10 @@ const QStringList RequiredColumns = {QStringLiteral("ID"),     QStringLiteral("Q
 const QStringList MarkColumns = {QStringLiteral("Mark1"), QStringLiteral("Mark2"),
                                  QStringLiteral("Mark3"), QStringLiteral("Mark4"),
                                  QStringLiteral("Mark5"), QStringLiteral("Mark6")};
-const QStringList ExportColumns = RequiredColumns + QStringList{QStringLiteral("Index")} + MarkColumns;
+const QStringList ExportColumns =
+    RequiredColumns + QStringList{QStringLiteral("Index")} + MarkColumns;
 
-int flag(const std::optional<QString>& text, int line, const QString& column)
-{
+int flag(const std::optional<QString>& text, int line, const QString& column) {
     const QString value = text.value_or(QString()).trimmed().toLower();
     if (value == u"1" || value == u"yes" || value == u"true")
         return 1;
@@ -38,28 +38,26 @@ int flag(const std::optional<QString>& text, int line, const QString& column)
                              .arg(column, text.value_or(QString())));
 }
 
-qint64 integer(const std::optional<QString>& text, int line, const QString& column)
-{
+qint64 integer(const std::optional<QString>& text, int line, const QString& column) {
     bool ok = false;
     const qint64 value = text ? text->trimmed().toLongLong(&ok) : 0;
     if (!ok)
-        throw CsvError(line, QStringLiteral("%1 is '%2', not a whole number")
-                                 .arg(column, text.value_or(QString())));
+        throw CsvError(
+            line,
+            QStringLiteral("%1 is '%2', not a whole number").arg(column, text.value_or(QString())));
     return value;
 }
 
-std::shared_ptr<Database> openBank(const QString& path)
-{
+std::shared_ptr<Database> openBank(const QString& path) {
     return std::make_shared<Database>(path, ConnectText::parse(BankConnectText),
                                       Database::Mode::ReadWrite);
 }
 
-void insertAll(Database& db, const std::vector<Question>& questions)
-{
-    Statement insert(db, QStringLiteral(
-                             "INSERT INTO QATABLE (ID, \"Index\", Question, Answer, Category, "
-                             "BASICS, TOUGH, FINAL, Mark1, Mark2, Mark3, Mark4, Mark5, Mark6) "
-                             "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"));
+void insertAll(Database& db, const std::vector<Question>& questions) {
+    Statement insert(
+        db, QStringLiteral("INSERT INTO QATABLE (ID, \"Index\", Question, Answer, Category, "
+                           "BASICS, TOUGH, FINAL, Mark1, Mark2, Mark3, Mark4, Mark5, Mark6) "
+                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"));
     for (const Question& q : questions) {
         insert.bind(1, q.id);
         insert.bind(2, q.index.value_or(q.id));
@@ -74,8 +72,7 @@ void insertAll(Database& db, const std::vector<Question>& questions)
     }
 }
 
-std::optional<QString> optionalText(const QVariant& value)
-{
+std::optional<QString> optionalText(const QVariant& value) {
     if (value.isNull())
         return std::nullopt;
     return value.toString();
@@ -83,8 +80,7 @@ std::optional<QString> optionalText(const QVariant& value)
 
 } // namespace
 
-std::vector<Question> parseQuestions(const QByteArray& csv)
-{
+std::vector<Question> parseQuestions(const QByteArray& csv) {
     const std::vector<CsvRecord> records = readCsv(csv);
     if (records.empty())
         throw CsvError(1, QStringLiteral("the file is empty; it needs the header row %1")
@@ -102,8 +98,7 @@ std::vector<Question> parseQuestions(const QByteArray& csv)
     }
     for (const QString& name : RequiredColumns) {
         if (!column.contains(name))
-            throw CsvError(header.line,
-                           QStringLiteral("the header has no column '%1'").arg(name));
+            throw CsvError(header.line, QStringLiteral("the header has no column '%1'").arg(name));
     }
 
     std::vector<Question> questions;
@@ -124,7 +119,8 @@ std::vector<Question> parseQuestions(const QByteArray& csv)
         q.answer = field(QStringLiteral("Answer"));
         q.category = field(QStringLiteral("Category"));
         for (int i = 0; i < 3; ++i)
-            q.sets[size_t(i)] = flag(field(RequiredColumns[4 + i]), record.line, RequiredColumns[4 + i]);
+            q.sets[size_t(i)] =
+                flag(field(RequiredColumns[4 + i]), record.line, RequiredColumns[4 + i]);
         for (int i = 0; i < 6; ++i) {
             if (column.contains(MarkColumns[i]))
                 q.marks[size_t(i)] = flag(field(MarkColumns[i]), record.line, MarkColumns[i]);
@@ -136,12 +132,11 @@ std::vector<Question> parseQuestions(const QByteArray& csv)
     return questions;
 }
 
-QByteArray questionsCsv(const std::vector<Question>& questions)
-{
+QByteArray questionsCsv(const std::vector<Question>& questions) {
     QByteArray out = ExportColumns.join(u',').toUtf8() + '\n';
     for (const Question& q : questions) {
-        QByteArrayList fields = {QByteArray::number(q.id), csvField(q.question),
-                                 csvField(q.answer), csvField(q.category)};
+        QByteArrayList fields = {QByteArray::number(q.id), csvField(q.question), csvField(q.answer),
+                                 csvField(q.category)};
         for (int set : q.sets)
             fields.append(QByteArray::number(set));
         fields.append(QByteArray::number(q.index.value_or(q.id)));
@@ -152,8 +147,7 @@ QByteArray questionsCsv(const std::vector<Question>& questions)
     return out;
 }
 
-void createBank(const QString& path, const std::vector<Question>& questions)
-{
+void createBank(const QString& path, const std::vector<Question>& questions) {
     if (QFileInfo::exists(path))
         throw BankError(QStringLiteral("'%1' exists already; a bank holds marks, so it is never "
                                        "overwritten.")
@@ -180,19 +174,19 @@ void createBank(const QString& path, const std::vector<Question>& questions)
     }
 }
 
-std::vector<Question> readBank(const QString& path)
-{
+std::vector<Question> readBank(const QString& path) {
     auto db = openBank(path);
-    Statement select(*db, QStringLiteral(
-                              "SELECT ID, Question, Answer, Category, BASICS, TOUGH, FINAL, "
-                              "\"Index\", Mark1, Mark2, Mark3, Mark4, Mark5, Mark6 FROM QATABLE "
-                              "ORDER BY ID"));
+    Statement select(
+        *db, QStringLiteral("SELECT ID, Question, Answer, Category, BASICS, TOUGH, FINAL, "
+                            "\"Index\", Mark1, Mark2, Mark3, Mark4, Mark5, Mark6 FROM QATABLE "
+                            "ORDER BY ID"));
     std::vector<Question> questions;
     while (select.step()) {
         Question q;
         if (select.column(0).isNull())
-            throw Error(err::InvalidUseOfNull,
-                        QStringLiteral("Invalid use of Null: a question in '%1' has no ID.").arg(path));
+            throw Error(
+                err::InvalidUseOfNull,
+                QStringLiteral("Invalid use of Null: a question in '%1' has no ID.").arg(path));
         q.id = select.columnInt64(0);
         q.question = optionalText(select.column(1));
         q.answer = optionalText(select.column(2));
@@ -208,8 +202,7 @@ std::vector<Question> readBank(const QString& path)
     return questions;
 }
 
-ImportCounts importQuestions(const QString& path, const std::vector<Question>& questions)
-{
+ImportCounts importQuestions(const QString& path, const std::vector<Question>& questions) {
     auto db = openBank(path);
     ImportCounts counts;
     Database::Transaction writing(*db);

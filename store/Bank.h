@@ -19,8 +19,8 @@ struct Question {
     std::optional<QString> question;
     std::optional<QString> answer;
     std::optional<QString> category;
-    std::array<int, 3> sets{};  // BASICS, TOUGH, FINAL
-    std::array<int, 6> marks{}; // Mark1 to Mark6
+    std::array<int, 3> sets{};   // BASICS, TOUGH, FINAL
+    std::array<int, 6> marks{};  // Mark1 to Mark6
     std::optional<qint64> index; // Index; the ID when the CSV has none
 };
 
@@ -35,9 +35,7 @@ QByteArray questionsCsv(const std::vector<Question>& questions);
 class BankError : public std::runtime_error {
 public:
     explicit BankError(const QString& message)
-        : std::runtime_error(message.toStdString())
-    {
-    }
+        : std::runtime_error(message.toStdString()) {}
 };
 
 // Writes a new bank; refuses an existing file. Nothing is left behind on failure.

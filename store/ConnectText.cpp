@@ -4,8 +4,7 @@
 
 namespace store {
 
-ConnectText ConnectText::parse(const QString& text)
-{
+ConnectText ConnectText::parse(const QString& text) {
     ConnectText result;
     const QStringList items = text.split(u';');
     result.type = items.value(0).trimmed();

@@ -11,13 +11,12 @@ namespace {
 struct Collector {
     std::vector<CsvRecord> records;
     CsvRecord current;
-    int line = 1;      // the line being fed
+    int line = 1;       // the line being fed
     int recordLine = 1; // where the record being read began
     bool badText = false;
 };
 
-void onField(void* data, size_t size, void* out)
-{
+void onField(void* data, size_t size, void* out) {
     auto* c = static_cast<Collector*>(out);
     if (!data) {
         c->current.fields.emplace_back(std::nullopt);
@@ -30,8 +29,7 @@ void onField(void* data, size_t size, void* out)
     c->current.fields.emplace_back(text);
 }
 
-void onRecord(int, void* out)
-{
+void onRecord(int, void* out) {
     auto* c = static_cast<Collector*>(out);
     c->current.line = c->recordLine;
     c->records.push_back(std::move(c->current));
@@ -39,8 +37,7 @@ void onRecord(int, void* out)
 }
 
 struct ParserFree {
-    void operator()(csv_parser* p) const
-    {
+    void operator()(csv_parser* p) const {
         csv_free(p);
         delete p;
     }
@@ -48,8 +45,7 @@ struct ParserFree {
 
 } // namespace
 
-std::vector<CsvRecord> readCsv(const QByteArray& text)
-{
+std::vector<CsvRecord> readCsv(const QByteArray& text) {
     std::unique_ptr<csv_parser, ParserFree> parser(new csv_parser);
     if (csv_init(parser.get(), CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
         delete parser.release();
@@ -79,8 +75,7 @@ std::vector<CsvRecord> readCsv(const QByteArray& text)
     return std::move(c.records);
 }
 
-QByteArray csvField(const std::optional<QString>& value)
-{
+QByteArray csvField(const std::optional<QString>& value) {
     if (!value)
         return {};
     const QByteArray text = value->toUtf8();

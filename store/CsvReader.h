@@ -22,9 +22,7 @@ public:
     CsvError(int line, const QString& reason)
         : std::runtime_error(QStringLiteral("line %1: %2").arg(line).arg(reason).toStdString())
         , m_line(line)
-        , m_reason(reason)
-    {
-    }
+        , m_reason(reason) {}
     int line() const { return m_line; }
     const QString& reason() const { return m_reason; }
 

@@ -15,16 +15,14 @@ namespace {
 
 constexpr int BusyTimeoutMs = 2000;
 
-void closeHandle(sqlite3* handle)
-{
+void closeHandle(sqlite3* handle) {
     sqlite3_close_v2(handle);
 }
 
 } // namespace
 
 Database::Database(const QString& path, const ConnectText& connect, Mode mode)
-    : m_path(path)
-{
+    : m_path(path) {
     const QFileInfo info(path);
     if (mode == Mode::CreateNew) {
         if (info.exists())
@@ -64,24 +62,20 @@ Database::Database(const QString& path, const ConnectText& connect, Mode mode)
     }
 }
 
-Database::~Database()
-{
+Database::~Database() {
     closeHandle(m_handle);
 }
 
-std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText)
-{
+std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText) {
     return std::make_shared<RecordSet>(shared_from_this(), queryText);
 }
 
-void Database::exec(const char* sql)
-{
+void Database::exec(const char* sql) {
     if (const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr); rc != SQLITE_OK)
         fail(rc);
 }
 
-void Database::fail(int resultCode, const QString& context) const
-{
+void Database::fail(int resultCode, const QString& context) const {
     const QString file = m_path;
     const QString detail = m_handle ? QString::fromUtf8(sqlite3_errmsg(m_handle))
                                     : QString::fromUtf8(sqlite3_errstr(resultCode));
@@ -125,19 +119,16 @@ void Database::fail(int resultCode, const QString& context) const
 }
 
 Database::Transaction::Transaction(Database& db)
-    : m_db(db)
-{
+    : m_db(db) {
     m_db.exec("BEGIN IMMEDIATE");
 }
 
-Database::Transaction::~Transaction()
-{
+Database::Transaction::~Transaction() {
     if (m_open)
         sqlite3_exec(m_db.m_handle, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void Database::Transaction::commit()
-{
+void Database::Transaction::commit() {
     m_db.exec("COMMIT");
     m_open = false;
 }

@@ -8,16 +8,14 @@
 
 namespace store {
 
-Engine::Engine()
-{
+Engine::Engine() {
     if (const int rc = sqlite3_initialize(); rc != SQLITE_OK)
         throw Error(err::EngineError, QStringLiteral("The database engine could not start (%1).")
                                           .arg(QString::fromUtf8(sqlite3_errstr(rc))));
 }
 
 std::shared_ptr<Database> Engine::openDatabase(const QString& path, bool /*exclusive*/,
-                                               bool readOnly, const QString& connect)
-{
+                                               bool readOnly, const QString& connect) {
     // One user, one process: sharing is the engine's normal locking.
     return std::make_shared<Database>(path, ConnectText::parse(connect),
                                       readOnly ? Database::Mode::ReadOnly

@@ -12,9 +12,7 @@ public:
     Error(int number, const QString& description)
         : std::runtime_error(description.toStdString())
         , m_number(number)
-        , m_description(description)
-    {
-    }
+        , m_description(description) {}
 
     int number() const { return m_number; }
     const QString& description() const { return m_description; }

@@ -9,24 +9,19 @@ namespace {
 class Tokens {
 public:
     explicit Tokens(const QString& text)
-        : m_text(text)
-    {
-    }
+        : m_text(text) {}
 
-    [[noreturn]] void reject() const
-    {
+    [[noreturn]] void reject() const {
         throw Error(err::SyntaxError,
                     QStringLiteral("Syntax error in query expression '%1'.").arg(m_text));
     }
 
-    bool atEnd()
-    {
+    bool atEnd() {
         skipBlanks();
         return m_pos >= m_text.size();
     }
 
-    QString word()
-    {
+    QString word() {
         skipBlanks();
         const qsizetype start = m_pos;
         if (m_pos < m_text.size() && m_text[m_pos] == u'[') {
@@ -44,22 +39,19 @@ public:
         return m_text.mid(start, m_pos - start);
     }
 
-    void keyword(QStringView expected)
-    {
+    void keyword(QStringView expected) {
         if (word().compare(expected, Qt::CaseInsensitive) != 0)
             reject();
     }
 
-    void symbol(QChar expected)
-    {
+    void symbol(QChar expected) {
         skipBlanks();
         if (m_pos >= m_text.size() || m_text[m_pos] != expected)
             reject();
         ++m_pos;
     }
 
-    Condition value(const QString& field)
-    {
+    Condition value(const QString& field) {
         skipBlanks();
         if (m_pos >= m_text.size())
             reject();
@@ -79,21 +71,18 @@ public:
     }
 
 private:
-    static bool isWordChar(QChar c, bool first)
-    {
+    static bool isWordChar(QChar c, bool first) {
         if (c == u'_' || (c.unicode() < 128 && c.isLetter()))
             return true;
         return !first && c.unicode() < 128 && c.isDigit();
     }
 
-    void skipBlanks()
-    {
+    void skipBlanks() {
         while (m_pos < m_text.size() && m_text[m_pos].isSpace())
             ++m_pos;
     }
 
-    QString quoted()
-    {
+    QString quoted() {
         QString out;
         ++m_pos;
         while (m_pos < m_text.size()) {
@@ -112,8 +101,7 @@ private:
         reject(); // unterminated
     }
 
-    qint64 integer()
-    {
+    qint64 integer() {
         const qsizetype start = m_pos;
         if (m_text[m_pos] == u'-' || m_text[m_pos] == u'+')
             ++m_pos;
@@ -132,8 +120,7 @@ private:
 
 } // namespace
 
-Query Query::parse(const QString& text)
-{
+Query Query::parse(const QString& text) {
     Tokens tokens(text);
     Query query;
     tokens.keyword(u"SELECT");

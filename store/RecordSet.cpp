@@ -8,21 +8,18 @@ namespace store {
 
 namespace {
 
-QString quoteName(const QString& name)
-{
+QString quoteName(const QString& name) {
     return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
-[[noreturn]] void noCurrentRecord()
-{
+[[noreturn]] void noCurrentRecord() {
     throw Error(err::NoCurrentRecord, QStringLiteral("No current record."));
 }
 
 } // namespace
 
 RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
-    : m_db(std::move(db))
-{
+    : m_db(std::move(db)) {
     const Query query = Query::parse(queryText);
     m_table = query.table;
 
@@ -68,8 +65,7 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
     m_edits.resize(size_t(m_columns.size()));
 }
 
-int RecordSet::columnIndex(const QString& name) const
-{
+int RecordSet::columnIndex(const QString& name) const {
     const auto it = m_columnByName.constFind(name.toLower());
     if (it == m_columnByName.constEnd())
         throw Error(err::ItemNotFound,
@@ -79,52 +75,45 @@ int RecordSet::columnIndex(const QString& name) const
     return *it;
 }
 
-void RecordSet::requireCurrent() const
-{
+void RecordSet::requireCurrent() const {
     if (!hasCurrent())
         noCurrentRecord();
 }
 
-void RecordSet::leave()
-{
+void RecordSet::leave() {
     // Moving away drops an edit that was not updated.
     m_editing = false;
 }
 
-void RecordSet::moveFirst()
-{
+void RecordSet::moveFirst() {
     if (m_rows.empty())
         noCurrentRecord();
     leave();
     m_pos = 0;
 }
 
-void RecordSet::moveLast()
-{
+void RecordSet::moveLast() {
     if (m_rows.empty())
         noCurrentRecord();
     leave();
     m_pos = qint64(m_rows.size()) - 1;
 }
 
-void RecordSet::moveNext()
-{
+void RecordSet::moveNext() {
     if (eof())
         noCurrentRecord();
     leave();
     ++m_pos;
 }
 
-void RecordSet::movePrevious()
-{
+void RecordSet::movePrevious() {
     if (bof())
         noCurrentRecord();
     leave();
     --m_pos;
 }
 
-void RecordSet::setAbsolutePosition(int position)
-{
+void RecordSet::setAbsolutePosition(int position) {
     if (position < 0 || position >= recordCount())
         throw Error(err::InvalidArgument,
                     QStringLiteral("Invalid argument. Position %1 is not in a set of %2 records.")
@@ -134,14 +123,13 @@ void RecordSet::setAbsolutePosition(int position)
     m_pos = position;
 }
 
-void RecordSet::load()
-{
+void RecordSet::load() {
     const qint64 row = m_rows[size_t(m_pos)];
     if (row == m_loadedRow && m_loadedGeneration == m_db->generation())
         return;
     if (!m_select)
-        m_select.emplace(*m_db, QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1")
-                                    .arg(quoteName(m_table)));
+        m_select.emplace(
+            *m_db, QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(m_table)));
     m_select->bind(1, row);
     if (!m_select->step()) {
         m_select->reset();
@@ -155,24 +143,21 @@ void RecordSet::load()
     m_loadedGeneration = m_db->generation();
 }
 
-QVariant RecordSet::field(const QString& name)
-{
+QVariant RecordSet::field(const QString& name) {
     const int column = columnIndex(name);
     requireCurrent();
     load();
     return m_values[size_t(column)];
 }
 
-void RecordSet::edit()
-{
+void RecordSet::edit() {
     requireCurrent();
     load(); // a record deleted meanwhile fails here, not at update
     std::fill(m_edits.begin(), m_edits.end(), std::nullopt);
     m_editing = true;
 }
 
-void RecordSet::setField(const QString& name, const QVariant& value)
-{
+void RecordSet::setField(const QString& name, const QVariant& value) {
     const int column = columnIndex(name);
     if (!m_editing)
         throw Error(err::UpdateWithoutEdit,
@@ -180,8 +165,7 @@ void RecordSet::setField(const QString& name, const QVariant& value)
     m_edits[size_t(column)] = value;
 }
 
-void RecordSet::update()
-{
+void RecordSet::update() {
     if (!m_editing)
         throw Error(err::UpdateWithoutEdit,
                     QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
@@ -196,7 +180,8 @@ void RecordSet::update()
         values.append(*m_edits[i]);
         if (!assignments.isEmpty())
             assignments += QStringLiteral(", ");
-        assignments += quoteName(m_columns[qsizetype(i)]) + QStringLiteral(" = ?%1").arg(values.size());
+        assignments +=
+            quoteName(m_columns[qsizetype(i)]) + QStringLiteral(" = ?%1").arg(values.size());
     }
     m_editing = false;
     if (values.isEmpty())

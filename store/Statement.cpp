@@ -6,25 +6,22 @@
 
 namespace store {
 
-void Statement::Finalize::operator()(sqlite3_stmt* stmt) const
-{
+void Statement::Finalize::operator()(sqlite3_stmt* stmt) const {
     sqlite3_finalize(stmt);
 }
 
 Statement::Statement(const Database& db, const QString& sql)
-    : m_db(&db)
-{
+    : m_db(&db) {
     const QByteArray text = sql.toUtf8();
     sqlite3_stmt* stmt = nullptr;
-    const int rc = sqlite3_prepare_v2(db.handle(), text.constData(), int(text.size()), &stmt,
-                                      nullptr);
+    const int rc =
+        sqlite3_prepare_v2(db.handle(), text.constData(), int(text.size()), &stmt, nullptr);
     m_stmt.reset(stmt);
     if (rc != SQLITE_OK)
         db.fail(rc, sql);
 }
 
-void Statement::bind(int index, const QVariant& value)
-{
+void Statement::bind(int index, const QVariant& value) {
     sqlite3_stmt* stmt = m_stmt.get();
     int rc = SQLITE_OK;
     if (value.isNull()) {
@@ -45,14 +42,14 @@ void Statement::bind(int index, const QVariant& value)
             break;
         case QMetaType::QByteArray: {
             const QByteArray bytes = value.toByteArray();
-            rc = sqlite3_bind_blob64(stmt, index, bytes.constData(), bytes.size(),
-                                     SQLITE_TRANSIENT);
+            rc =
+                sqlite3_bind_blob64(stmt, index, bytes.constData(), bytes.size(), SQLITE_TRANSIENT);
             break;
         }
         default: {
             const QByteArray text = value.toString().toUtf8();
-            rc = sqlite3_bind_text64(stmt, index, text.constData(), text.size(),
-                                     SQLITE_TRANSIENT, SQLITE_UTF8);
+            rc = sqlite3_bind_text64(stmt, index, text.constData(), text.size(), SQLITE_TRANSIENT,
+                                     SQLITE_UTF8);
             break;
         }
         }
@@ -61,8 +58,7 @@ void Statement::bind(int index, const QVariant& value)
         m_db->fail(rc);
 }
 
-bool Statement::step()
-{
+bool Statement::step() {
     const int rc = sqlite3_step(m_stmt.get());
     if (rc == SQLITE_ROW)
         return true;
@@ -73,31 +69,26 @@ bool Statement::step()
     m_db->fail(rc);
 }
 
-void Statement::run()
-{
+void Statement::run() {
     while (step()) {
     }
     reset();
 }
 
-void Statement::reset()
-{
+void Statement::reset() {
     sqlite3_reset(m_stmt.get());
     sqlite3_clear_bindings(m_stmt.get());
 }
 
-int Statement::columnCount() const
-{
+int Statement::columnCount() const {
     return sqlite3_column_count(m_stmt.get());
 }
 
-QString Statement::columnName(int column) const
-{
+QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt.get(), column));
 }
 
-QVariant Statement::column(int column) const
-{
+QVariant Statement::column(int column) const {
     sqlite3_stmt* stmt = m_stmt.get();
     switch (sqlite3_column_type(stmt, column)) {
     case SQLITE_INTEGER:
@@ -118,8 +109,7 @@ QVariant Statement::column(int column) const
     }
 }
 
-qint64 Statement::columnInt64(int column) const
-{
+qint64 Statement::columnInt64(int column) const {
     return sqlite3_column_int64(m_stmt.get(), column);
 }
 

@@ -6,13 +6,11 @@
 
 namespace viewer {
 
-QString cardText(const QVariant& value)
-{
+QString cardText(const QVariant& value) {
     return value.isNull() ? QString() : value.toString();
 }
 
-bool isYes(const QVariant& value)
-{
+bool isYes(const QVariant& value) {
     if (value.isNull())
         return false; // as the engine's "= YES" sees it
     switch (value.typeId()) {
@@ -27,11 +25,10 @@ bool isYes(const QVariant& value)
     }
 }
 
-std::optional<QString> markFieldName(const QString& markField)
-{
-    static const std::array<QString, 6> names = {
-        QStringLiteral("Mark1"), QStringLiteral("Mark2"), QStringLiteral("Mark3"),
-        QStringLiteral("Mark4"), QStringLiteral("Mark5"), QStringLiteral("Mark6")};
+std::optional<QString> markFieldName(const QString& markField) {
+    static const std::array<QString, 6> names = {QStringLiteral("Mark1"), QStringLiteral("Mark2"),
+                                                 QStringLiteral("Mark3"), QStringLiteral("Mark4"),
+                                                 QStringLiteral("Mark5"), QStringLiteral("Mark6")};
     for (const QString& name : names) {
         if (markField == name)
             return name;
@@ -39,8 +36,7 @@ std::optional<QString> markFieldName(const QString& markField)
     return std::nullopt;
 }
 
-std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField)
-{
+std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField) {
     const std::optional<QString> name = markFieldName(markField);
     if (!name)
         return std::nullopt;

@@ -2,8 +2,8 @@
 #include "ui_FrmMain.h"
 
 #include "app/Failure.h"
-#include "app/Look.h"
 #include "app/FrmAbout.h"
+#include "app/Look.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
 #include "app/RuntimeError.h"
@@ -30,14 +30,12 @@ namespace viewer {
 
 using app::state;
 
-int randomCardNumber(float r, int m)
-{
+int randomCardNumber(float r, int m) {
     return int(double(r) * double(m) + 1.0);
 }
 
 FrmMain::FrmMain()
-    : ui(std::make_unique<Ui::FrmMain>())
-{
+    : ui(std::make_unique<Ui::FrmMain>()) {
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
@@ -68,26 +66,22 @@ FrmMain::FrmMain()
 
 FrmMain::~FrmMain() = default;
 
-void FrmMain::setClientHeight(int height)
-{
+void FrmMain::setClientHeight(int height) {
     setFixedSize(width(), menuBar()->sizeHint().height() + height);
 }
 
-bool FrmMain::hasCurrentCard() const
-{
+bool FrmMain::hasCurrentCard() const {
     return state().CardSet && state().CardSet->hasCurrent();
 }
 
-void FrmMain::Form_Load()
-{
+void FrmMain::Form_Load() {
     store::RecordSet& cards = *state().CardSet;
     cards.moveNext();
     cards.movePrevious();
     ShowCurrentCard();
 }
 
-void FrmMain::ShowCurrentCard()
-{
+void FrmMain::ShowCurrentCard() {
     store::RecordSet& cards = *state().CardSet;
     ui->Question->setPlainText(cardText(cards.field(QStringLiteral("Question"))));
     ui->Answer->setPlainText(cardText(cards.field(QStringLiteral("Answer"))));
@@ -103,8 +97,7 @@ void FrmMain::ShowCurrentCard()
     ui->GoFirst->setEnabled(p != 0);
 }
 
-void FrmMain::StoreMark()
-{
+void FrmMain::StoreMark() {
     if (!hasCurrentCard())
         return; // an empty card set has nothing to mark
     store::RecordSet& cards = *state().CardSet;
@@ -114,8 +107,7 @@ void FrmMain::StoreMark()
     cards.update();
 }
 
-void FrmMain::GoFirst_Click()
-{
+void FrmMain::GoFirst_Click() {
     if (!hasCurrentCard())
         return;
     StoreMark();
@@ -123,8 +115,7 @@ void FrmMain::GoFirst_Click()
     ShowCurrentCard();
 }
 
-void FrmMain::Next_Click()
-{
+void FrmMain::Next_Click() {
     if (!hasCurrentCard())
         return;
     StoreMark();
@@ -137,8 +128,7 @@ void FrmMain::Next_Click()
     ShowCurrentCard();
 }
 
-void FrmMain::Previous_Click()
-{
+void FrmMain::Previous_Click() {
     if (!hasCurrentCard())
         return;
     StoreMark();
@@ -151,8 +141,7 @@ void FrmMain::Previous_Click()
     ShowCurrentCard();
 }
 
-void FrmMain::cmdRandomCard_Click()
-{
+void FrmMain::cmdRandomCard_Click() {
     if (!hasCurrentCard())
         return;
     std::mt19937 generator(
@@ -165,8 +154,7 @@ void FrmMain::cmdRandomCard_Click()
     ShowCurrentCard();
 }
 
-void FrmMain::btn_AnswerToggle_MouseDown()
-{
+void FrmMain::btn_AnswerToggle_MouseDown() {
     if (ui->Answer->isVisible()) {
         ui->Answer->setVisible(false);
         ui->btn_AnswerToggle->setText(QStringLiteral("View Answer"));
@@ -178,33 +166,28 @@ void FrmMain::btn_AnswerToggle_MouseDown()
     }
 }
 
-bool FrmMain::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == ui->btn_AnswerToggle && (event->type() == QEvent::MouseButtonPress ||
-                                            event->type() == QEvent::MouseButtonDblClick))
+bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ui->btn_AnswerToggle &&
+        (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
         app::handler([this] { btn_AnswerToggle_MouseDown(); })();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void FrmMain::btnOptions_Click()
-{
+void FrmMain::btnOptions_Click() {
     StoreMark();
     app::showWindow<selection::FrmOptions>();
 }
 
-void FrmMain::itmOptions_Click()
-{
+void FrmMain::itmOptions_Click() {
     app::showWindow<selection::FrmOptions>();
 }
 
-void FrmMain::cmdChangeSet_Click()
-{
+void FrmMain::cmdChangeSet_Click() {
     StoreMark();
     app::showWindow<selection::FrmSetOptions>();
 }
 
-void FrmMain::itmHelp_Click()
-{
+void FrmMain::itmHelp_Click() {
     const QString readme = QDir(app::programFolder()).filePath(QStringLiteral("readme.txt"));
     // The path goes as one argument, never through a shell, so blanks in it are safe.
     const QString notepad = QStandardPaths::findExecutable(QStringLiteral("notepad"));
@@ -218,19 +201,16 @@ void FrmMain::itmHelp_Click()
             53, QStringLiteral("File not found: no text viewer could open '%1'").arg(readme));
 }
 
-void FrmMain::itmAbout_Click()
-{
+void FrmMain::itmAbout_Click() {
     app::showWindow<app::FrmAbout>();
 }
 
-void FrmMain::itmExit_Click()
-{
+void FrmMain::itmExit_Click() {
     // At once: no closing handlers, nothing stored.
     std::_Exit(EXIT_SUCCESS);
 }
 
-void FrmMain::closeEvent(QCloseEvent* event)
-{
+void FrmMain::closeEvent(QCloseEvent* event) {
     QMainWindow::closeEvent(event);
     if (event->isAccepted()) {
         app::windowClosed(this);

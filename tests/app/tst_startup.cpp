@@ -13,8 +13,7 @@ using namespace testing;
 
 namespace {
 
-int startupError(const QString& folder)
-{
+int startupError(const QString& folder) {
     try {
         startProgram(folder);
     } catch (const store::Error& error) {
@@ -23,13 +22,17 @@ int startupError(const QString& folder)
     return 0;
 }
 
-QStringList shown(viewer::FrmMain& main)
-{
+QStringList shown(viewer::FrmMain& main) {
     Ui::FrmMain& ui = main.controls();
-    return {ui.Question->toPlainText(), ui.Answer->toPlainText(), ui.Category->text(),
-            ui.CountLabel->text(), ui.Mark->isChecked() ? "ticked" : "unticked",
-            QString("%1%2%3").arg(ui.GoFirst->isEnabled()).arg(ui.Previous->isEnabled()).arg(
-                ui.Next->isEnabled())};
+    return {ui.Question->toPlainText(),
+            ui.Answer->toPlainText(),
+            ui.Category->text(),
+            ui.CountLabel->text(),
+            ui.Mark->isChecked() ? "ticked" : "unticked",
+            QString("%1%2%3")
+                .arg(ui.GoFirst->isEnabled())
+                .arg(ui.Previous->isEnabled())
+                .arg(ui.Next->isEnabled())};
 }
 
 } // namespace
@@ -40,8 +43,7 @@ class TestStartup : public QObject {
 private slots:
     void cleanup() { resetProgram(); }
 
-    void continueOpensTheBankAndShowsTheFirstCard()
-    {
+    void continueOpensTheBankAndShowsTheFirstCard() {
         auto rows = numberedRows(20);
         rows[0].marks[0] = -1;
         ProgramFolder folder(rows);
@@ -61,8 +63,7 @@ private slots:
         QCOMPARE(readColumn(folder.bank(), "Index"), readColumn(folder.bank(), "ID"));
     }
 
-    void oneRecordTwiceKeepsIndexEqualToId()
-    {
+    void oneRecordTwiceKeepsIndexEqualToId() {
         std::vector<Row> rows = numberedRows(1);
         rows[0].id = 40000; // wider than 16 bits
         ProgramFolder folder(rows);
@@ -75,8 +76,7 @@ private slots:
         }
     }
 
-    void failuresAtStartup_data()
-    {
+    void failuresAtStartup_data() {
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("kind");
         QTest::newRow("missing file") << 3024 << "missing";
@@ -85,8 +85,7 @@ private slots:
         QTest::newRow("no Index column") << 3265 << "column";
     }
 
-    void failuresAtStartup()
-    {
+    void failuresAtStartup() {
         QFETCH(int, error);
         QFETCH(QString, kind);
         ProgramFolder folder({});
@@ -102,8 +101,7 @@ private slots:
         QVERIFY(!app::loadedWindow<viewer::FrmMain>());
     }
 
-    void aNullIdLeavesEveryIndexAsItWas()
-    {
+    void aNullIdLeavesEveryIndexAsItWas() {
         auto rows = numberedRows(5);
         for (Row& row : rows)
             row.index = 100 + *row.id;
@@ -117,8 +115,7 @@ private slots:
         QCOMPARE(checksum(folder.bank()), before);
     }
 
-    void counterAndButtonsFollowThePosition()
-    {
+    void counterAndButtonsFollowThePosition() {
         ProgramFolder folder(numberedRows(20));
         viewer::FrmMain& main = startProgram(folder.folder());
         store::RecordSet& cards = *app::state().CardSet;
@@ -130,8 +127,7 @@ private slots:
         QCOMPARE(shown(main).mid(3), QStringList({"20 of 20", "unticked", "110"}));
     }
 
-    void nullsShowAsEmptyText()
-    {
+    void nullsShowAsEmptyText() {
         auto rows = numberedRows(3);
         rows[1].category.reset();
         rows[1].question.reset();

@@ -19,20 +19,16 @@ using namespace testing;
 
 namespace {
 
-QByteArray resource(const QString& name)
-{
+QByteArray resource(const QString& name) {
     QFile file(QStringLiteral(":/pictures/") + name);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-template <class T>
-T at(const QByteArray& bytes, int offset)
-{
+template <class T> T at(const QByteArray& bytes, int offset) {
     return qFromLittleEndian<T>(bytes.constData() + offset);
 }
 
-QString describe(QWidget* w)
-{
+QString describe(QWidget* w) {
     QString text;
     if (auto* label = qobject_cast<QLabel*>(w))
         text = label->text();
@@ -59,8 +55,7 @@ private slots:
     void initTestCase() { app::applyLook(); }
     void cleanup() { resetProgram(); }
 
-    void layouts_data()
-    {
+    void layouts_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
@@ -92,8 +87,7 @@ private slots:
         row("about", "Line1_0", "frmAbout|7,164,371,2||MS Sans Serif/11/0");
     }
 
-    void layouts()
-    {
+    void layouts() {
         QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QString, expected);
@@ -107,8 +101,7 @@ private slots:
         QCOMPARE(describe(control), expected);
     }
 
-    void windowKinds()
-    {
+    void windowKinds() {
         app::FrmSplash splash;
         QCOMPARE(splash.size(), QSize(492, 230));
         QCOMPARE(splash.windowTitle(), QStringLiteral("Memvane"));
@@ -133,12 +126,14 @@ private slots:
         QCOMPARE(about.size(), QSize(382, 203));
         QCOMPARE(about.windowTitle(), QStringLiteral("About Memvane"));
         QVERIFY(about.windowFlags() & Qt::WindowCloseButtonHint);
-        QVERIFY(!(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(
+            !(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(about.minimumSize(), about.maximumSize());
         QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 128));
         QCOMPARE(nextFocus(about.controls().cmdOK), about.controls().picIcon);
         QCOMPARE(nextFocus(about.controls().picIcon), about.controls().Picture1);
-        QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window), QColor(128, 128, 128));
+        QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window),
+                 QColor(128, 128, 128));
         QCOMPARE(about.controls().Line1_0->palette().color(QPalette::Window), QColor(Qt::white));
         const int disclaimer = about.controls().lblDescription->text().size();
         QVERIFY2(disclaimer > 330 && disclaimer < 400, qPrintable(QString::number(disclaimer)));
@@ -147,8 +142,7 @@ private slots:
         QCOMPARE(about.controls().Picture1->contentsRect().size(), QSize(109, 69));
     }
 
-    void picturesAreOfTheirKind()
-    {
+    void picturesAreOfTheirKind() {
         const QByteArray bmp = resource(QStringLiteral("publisher.bmp"));
         QCOMPARE(bmp.size(), 23382);
         QVERIFY(bmp.startsWith("BM"));
@@ -164,8 +158,8 @@ private slots:
         QVERIFY2(jpg.size() > 2400 && jpg.size() < 3000, qPrintable(QString::number(jpg.size())));
         QVERIFY(jpg.startsWith("\xff\xd8"));
         const qsizetype sof = jpg.indexOf("\xff\xc0");
-        QVERIFY(sof > 0);                       // baseline
-        QCOMPARE(jpg.indexOf("\xff\xc2"), -1);  // not progressive
+        QVERIFY(sof > 0);                      // baseline
+        QCOMPARE(jpg.indexOf("\xff\xc2"), -1); // not progressive
         QCOMPARE(qFromBigEndian<quint16>(jpg.constData() + sof + 5), quint16(72));
         QCOMPARE(qFromBigEndian<quint16>(jpg.constData() + sof + 7), quint16(107));
         QCOMPARE(int(jpg[sof + 9]), 3); // three components
@@ -175,8 +169,7 @@ private slots:
         QVERIFY(icon.colorCount() > 0 && icon.colorCount() <= 256);
     }
 
-    void aboutEndsByOkEnterEscapeOrCloseBox()
-    {
+    void aboutEndsByOkEnterEscapeOrCloseBox() {
         for (const char* how : {"ok", "enter", "escape", "close"}) {
             app::FrmAbout& about = app::showWindow<app::FrmAbout>();
             QCOMPARE(about.controls().lblTitle->text(), QStringLiteral("Memvane"));
@@ -196,17 +189,17 @@ private slots:
         }
     }
 
-    void helpOpensTheReadmeWithoutAShell()
-    {
+    void helpOpensTheReadmeWithoutAShell() {
         // A stand-in notepad that records its arguments, in a folder whose path has blanks.
         QTemporaryDir bin;
         const QString log = bin.filePath("args.txt");
         const QString notepad = bin.filePath("notepad");
         QFile script(notepad);
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '%1'\n")
-                         .arg(log)
-                         .toUtf8());
+        script.write(
+            QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '%1'\n")
+                .arg(log)
+                .toUtf8());
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");

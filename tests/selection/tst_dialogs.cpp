@@ -21,8 +21,7 @@ using selection::FrmSetOptions;
 namespace {
 
 // 20 questions: 1-4 in BASICS, 5 in FINAL; categories cycle; 3 and 7 marked in set 2.
-std::vector<Row> bankRows()
-{
+std::vector<Row> bankRows() {
     auto rows = numberedRows(20);
     for (int i = 0; i < 4; ++i)
         rows[size_t(i)].sets[0] = 1;
@@ -32,8 +31,7 @@ std::vector<Row> bankRows()
     return rows;
 }
 
-QString selected(const FrmOptions& d)
-{
+QString selected(const FrmOptions& d) {
     QString out;
     for (int i = 0; i < 3; ++i)
         out += d.TestType[size_t(i)]->isChecked() ? QString::number(i) : QString();
@@ -49,8 +47,7 @@ QString selected(const FrmOptions& d)
     return out + boxes.join(u',');
 }
 
-FrmOptions& openOptions()
-{
+FrmOptions& openOptions() {
     return app::showWindow<FrmOptions>();
 }
 
@@ -63,8 +60,7 @@ private slots:
     void initTestCase() { app::applyLook(); }
     void cleanup() { resetProgram(); }
 
-    void layouts_data()
-    {
+    void layouts_data() {
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("container");
@@ -73,7 +69,8 @@ private slots:
         QTest::addColumn<QString>("tip");
         auto row = [](const char* window, const char* name, const char* container, QRect g,
                       const QString& caption, const char* tip = "") {
-            QTest::addRow("%s.%s", window, name) << window << name << container << g << caption << tip;
+            QTest::addRow("%s.%s", window, name)
+                << window << name << container << g << caption << tip;
         };
         row("o", "picOptions", "frmOptions", {24, 16, 555, 393}, "");
         row("o", "fraSample1", "picOptions", {0, 0, 549, 389}, "Flash Card Content Selection : ");
@@ -98,9 +95,10 @@ private slots:
         row("o", "cmdChangeSet", "fraSample1", {208, 360, 105, 17}, "Change Current Set");
         row("o", "cmdOK", "frmOptions", {416, 416, 65, 25}, "OK",
             "Accept and Apply selected Options");
-        row("o", "cmdCancel", "frmOptions", {504, 416, 65, 25}, "Cancel", "Cancel and close window");
+        row("o", "cmdCancel", "frmOptions", {504, 416, 65, 25}, "Cancel",
+            "Cancel and close window");
         row("s", "Frame1", "frmSetOptions", {16, 16, 425, 129}, "Custom Set Selection :");
-        const QRect sets[] = {{32, 24, 161, 25}, {32, 56, 161, 25},  {32, 88, 153, 25},
+        const QRect sets[] = {{32, 24, 161, 25},  {32, 56, 161, 25},  {32, 88, 153, 25},
                               {240, 24, 145, 25}, {240, 56, 145, 25}, {240, 88, 145, 25}};
         for (int i = 0; i < 6; ++i)
             row("s", qPrintable(QStringLiteral("setSelection_%1").arg(i)), "Frame1", sets[i],
@@ -111,8 +109,7 @@ private slots:
         row("s", "cmdCancel", "frmSetOptions", {376, 160, 65, 25}, "Cancel");
     }
 
-    void layouts()
-    {
+    void layouts() {
         QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QString, container);
@@ -141,13 +138,13 @@ private slots:
         QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
     }
 
-    void windowsAndFocusOrder()
-    {
+    void windowsAndFocusOrder() {
         FrmOptions options;
         QCOMPARE(options.windowTitle(), QStringLiteral("Options"));
         QCOMPARE(options.size(), QSize(602, 449));
         QCOMPARE(options.minimumSize(), options.maximumSize());
-        QVERIFY(!(options.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
+        QVERIFY(!(options.windowFlags() &
+                  (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QVERIFY(options.windowFlags() & Qt::WindowCloseButtonHint);
         QCOMPARE(selected(options), QStringLiteral("0/0/"));
         QStringList order;
@@ -157,8 +154,9 @@ private slots:
                 w = w->nextInFocusChain();
             order << w->objectName();
         }
-        QStringList expected = {"cmdOK", "cmdCancel", "TestType_0", "TestType_1", "TestType_2",
-                                "PremadeType_0", "PremadeType_1", "PremadeType_2", "PremadeType_3"};
+        QStringList expected = {"cmdOK",         "cmdCancel",     "TestType_0",
+                                "TestType_1",    "TestType_2",    "PremadeType_0",
+                                "PremadeType_1", "PremadeType_2", "PremadeType_3"};
         for (int i = 0; i < 15; ++i)
             expected << QStringLiteral("customCheck_%1").arg(i);
         expected << "cmdChangeSet";
@@ -177,8 +175,7 @@ private slots:
         QCOMPARE(sets.focusWidget(), sets.setSelection[0]);
     }
 
-    void optionGroupsFollowTheirContainers()
-    {
+    void optionGroupsFollowTheirContainers() {
         FrmOptions options;
         options.TestType[2]->click();
         QCOMPARE(selected(options), QStringLiteral("2/0/"));
@@ -196,8 +193,7 @@ private slots:
         QCOMPARE(selected(options), QStringLiteral("0/1/6")); // boxes stay ticked on screen
     }
 
-    void emptyCustomSetThenCancel()
-    {
+    void emptyCustomSetThenCancel() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         main.controls().Next->click();
@@ -209,15 +205,18 @@ private slots:
         {
             MessageCatcher catcher;
             options.controls().cmdOK->click();
-            QCOMPARE(catcher.texts(), QStringList{QStringLiteral(
-                "The selected Custom Set does not contain any previously Marked questions.")});
+            QCOMPARE(
+                catcher.texts(),
+                QStringList{QStringLiteral(
+                    "The selected Custom Set does not contain any previously Marked questions.")});
             QCOMPARE(catcher.title(), QStringLiteral("Memvane"));
             QVERIFY(!catcher.hadIcon());
             QCOMPARE(catcher.buttons(), 1);
         }
         QVERIFY(app::loadedWindow<FrmOptions>() == &options && options.isVisible());
         QCOMPARE(app::state().LastTestType, QStringLiteral("2"));
-        QCOMPARE(app::state().CurrentSQL, QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
+        QCOMPARE(app::state().CurrentSQL,
+                 QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
         QCOMPARE(app::state().CardSet->recordCount(), 0);
         QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("3 of 20"));
         main.Next_Click(); // the empty set is current: nothing moves, nothing fails
@@ -233,8 +232,7 @@ private slots:
         QCOMPARE(selected(openOptions()), QStringLiteral("2/0/"));
     }
 
-    void categoryOkShowsTheNewSetAndIsRemembered()
-    {
+    void categoryOkShowsTheNewSetAndIsRemembered() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         for (int i = 0; i < 19; ++i)
@@ -256,8 +254,7 @@ private slots:
         QCOMPARE(selected(openOptions()), QStringLiteral("1/0/2,9"));
     }
 
-    void premadeAndCustomSetChoicesAreRemembered()
-    {
+    void premadeAndCustomSetChoicesAreRemembered() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         FrmOptions* options = &openOptions();
@@ -281,8 +278,7 @@ private slots:
         QCOMPARE(options->TestType[2]->text(), QStringLiteral("Custom Set #1 Flash Cards Only"));
     }
 
-    void aSecondShowingKeepsTheDialogAsItIs()
-    {
+    void aSecondShowingKeepsTheDialogAsItIs() {
         ProgramFolder folder(bankRows());
         startProgram(folder.folder());
         FrmOptions& options = openOptions();
@@ -305,8 +301,7 @@ private slots:
         QCOMPARE(app::state().LastTestType, QString());
     }
 
-    void customSetSwitch()
-    {
+    void customSetSwitch() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -348,8 +343,7 @@ private slots:
         QCOMPARE(ui.CountLabel->text(), QStringLiteral("2 of 2")); // the set on show stays
     }
 
-    void cancellingTheSetDialogChangesNothing()
-    {
+    void cancellingTheSetDialogChangesNothing() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         FrmOptions& options = openOptions();
@@ -366,8 +360,7 @@ private slots:
         QCOMPARE(main.controls().Mark->text(), QStringLiteral("Add to Custom Set #1"));
     }
 
-    void switchingWithAnEmptySetKeepsTheBox()
-    {
+    void switchingWithAnEmptySetKeepsTheBox() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         FrmOptions& options = openOptions();

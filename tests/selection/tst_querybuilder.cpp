@@ -13,8 +13,7 @@ const QString T = QStringLiteral("TRUE");
 const QString F = QStringLiteral("False");
 
 OptionsChoice choice(int testType, int premade = 0, std::initializer_list<int> ticked = {},
-                     const char* markField = "Mark1")
-{
+                     const char* markField = "Mark1") {
     OptionsChoice c;
     if (testType >= 0)
         c.testType[size_t(testType)] = true;
@@ -27,8 +26,7 @@ OptionsChoice choice(int testType, int premade = 0, std::initializer_list<int> t
     return c;
 }
 
-Selection earlier()
-{
+Selection earlier() {
     Selection s;
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE WHERE MARK3 = YES");
     s.LastTestType = QStringLiteral("2");
@@ -44,8 +42,7 @@ class TestQueryBuilder : public QObject {
     Q_OBJECT
 
 private slots:
-    void premadeSets_data()
-    {
+    void premadeSets_data() {
         QTest::addColumn<int>("premade");
         QTest::addColumn<QString>("sql");
         QTest::newRow("basics") << 0 << "SELECT * FROM QATABLE WHERE BASICS = YES";
@@ -54,8 +51,7 @@ private slots:
         QTest::newRow("all") << 3 << "SELECT * FROM QATABLE";
     }
 
-    void premadeSets()
-    {
+    void premadeSets() {
         QFETCH(int, premade);
         QFETCH(QString, sql);
         const Selection s = buildQuery(choice(0, premade, {4}), earlier());
@@ -65,16 +61,14 @@ private slots:
         QCOMPARE(s.LastCategoryChecks, earlier().LastCategoryChecks); // untouched
     }
 
-    void premadeWithNoneSelectedKeepsTheQuery()
-    {
+    void premadeWithNoneSelectedKeepsTheQuery() {
         const Selection s = buildQuery(choice(0, -1), earlier());
         QCOMPARE(s.CurrentSQL, earlier().CurrentSQL);
         QCOMPARE(s.LastTestType, QStringLiteral("0"));
         QCOMPARE(s.LastPremadeType, QString());
     }
 
-    void categories_data()
-    {
+    void categories_data() {
         QTest::addColumn<QList<int>>("ticked");
         QTest::addColumn<QString>("sql");
         QTest::newRow("none") << QList<int>{} << "SELECT * FROM QATABLE";
@@ -90,8 +84,7 @@ private slots:
                                     "Cellular Respiration' OR CATEGORY = 'Bacteria and Viruses'";
     }
 
-    void categories()
-    {
+    void categories() {
         QFETCH(QList<int>, ticked);
         QFETCH(QString, sql);
         OptionsChoice c = choice(1, 2);
@@ -105,8 +98,7 @@ private slots:
             QCOMPARE(s.LastCategoryChecks[size_t(i)], ticked.contains(i) ? T : F);
     }
 
-    void onlyAValueOfExactlyOneCounts()
-    {
+    void onlyAValueOfExactlyOneCounts() {
         OptionsChoice c = choice(1);
         c.customCheck[1] = 2; // a grey, third-state box is not ticked
         const Selection s = buildQuery(c, {});
@@ -114,8 +106,7 @@ private slots:
         QCOMPARE(s.LastCategoryChecks[1], F);
     }
 
-    void captionsAreTakenAsTheyStand()
-    {
+    void captionsAreTakenAsTheyStand() {
         OptionsChoice c = choice(1);
         c.customCheck[14] = 1;
         c.captions[14] = QStringLiteral("Plants WHERE");
@@ -124,8 +115,7 @@ private slots:
                  QStringLiteral("SELECT * FROM QATABLE WHERE CATEGORY = 'Plants WHERE'"));
     }
 
-    void customSets_data()
-    {
+    void customSets_data() {
         QTest::addColumn<QString>("markField");
         QTest::addColumn<QString>("sql");
         for (int n = 1; n <= 6; ++n)
@@ -135,8 +125,7 @@ private slots:
         QTest::newRow("not a mark field") << "mark4" << earlier().CurrentSQL;
     }
 
-    void customSets()
-    {
+    void customSets() {
         QFETCH(QString, markField);
         QFETCH(QString, sql);
         OptionsChoice c = choice(2, 1, {3});
@@ -148,8 +137,7 @@ private slots:
         QCOMPARE(s.LastCategoryChecks, earlier().LastCategoryChecks);
     }
 
-    void noModeSelectedChangesNothing()
-    {
+    void noModeSelectedChangesNothing() {
         const Selection s = buildQuery(choice(-1, -1), earlier());
         QCOMPARE(s.CurrentSQL, earlier().CurrentSQL);
         QCOMPARE(s.LastTestType, earlier().LastTestType);

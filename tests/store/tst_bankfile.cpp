@@ -18,8 +18,7 @@ struct Run {
     QString err;
 };
 
-Run bankTool(const QStringList& args)
-{
+Run bankTool(const QStringList& args) {
     QString out;
     QString err;
     QTextStream o(&out);
@@ -30,15 +29,13 @@ Run bankTool(const QStringList& args)
     return {status, out, err};
 }
 
-void writeFile(const QString& path, const QByteArray& bytes)
-{
+void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
 }
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
@@ -49,41 +46,39 @@ class TestBankFile : public QObject {
     Q_OBJECT
 
 private slots:
-    void csvFieldsQuotesNullsAndLines()
-    {
+    void csvFieldsQuotesNullsAndLines() {
         const auto records = store::readCsv("a,\"b,\"\"c\"\"\",,\"\"\r\n"
                                             "\"multi\nline\",x,\"\",y\n"
                                             "\n"
                                             "p,q,r,s");
         QCOMPARE(records.size(), size_t(3));
         QCOMPARE(records[0].fields[1], std::optional<QString>(QStringLiteral("b,\"c\"")));
-        QCOMPARE(records[0].fields[2], std::nullopt);                        // empty, unquoted
+        QCOMPARE(records[0].fields[2], std::nullopt);                      // empty, unquoted
         QCOMPARE(records[0].fields[3], std::optional<QString>(QString())); // quoted empty
         QCOMPARE(records[1].fields[0], std::optional<QString>(QStringLiteral("multi\nline")));
         QCOMPARE(records[1].line, 2);
         QCOMPARE(records[2].line, 5);
     }
 
-    void rejectsBadFilesWithLineAndReason_data()
-    {
+    void rejectsBadFilesWithLineAndReason_data() {
         QTest::addColumn<QByteArray>("csv");
         QTest::addColumn<int>("line");
         QTest::addColumn<QString>("reason");
         QTest::newRow("unterminated quote")
-            << Header + "1,Q,A,Plants,0,0,0\n2,\"Q\nstill open,A,Plants,0,0,0\n" << 3 << "not closed";
+            << Header + "1,Q,A,Plants,0,0,0\n2,\"Q\nstill open,A,Plants,0,0,0\n"
+            << 3 << "not closed";
         QTest::newRow("wrong column count") << Header + "1,Q,A,Plants,0,0\n" << 2 << "7";
-        QTest::newRow("non-integer ID") << Header + "1,Q,A,P,0,0,0\nx1,Q,A,P,0,0,0\n" << 3
-                                        << "not a whole number";
-        QTest::newRow("duplicate ID") << Header + "4,Q,A,P,0,0,0\n4,R,B,P,0,0,0\n" << 3
-                                      << "used twice";
+        QTest::newRow("non-integer ID") << Header + "1,Q,A,P,0,0,0\nx1,Q,A,P,0,0,0\n"
+                                        << 3 << "not a whole number";
+        QTest::newRow("duplicate ID") << Header + "4,Q,A,P,0,0,0\n4,R,B,P,0,0,0\n"
+                                      << 3 << "used twice";
         QTest::newRow("bad flag") << Header + "1,Q,A,P,0,maybe,0\n" << 2 << "TOUGH";
-        QTest::newRow("missing column") << QByteArray("ID,Question,Answer\n1,Q,A\n") << 1
-                                        << "Category";
+        QTest::newRow("missing column")
+            << QByteArray("ID,Question,Answer\n1,Q,A\n") << 1 << "Category";
         QTest::newRow("quote in bare field") << Header + "1,Q \"x\",A,P,0,0,0\n" << 2 << "quote";
     }
 
-    void rejectsBadFilesWithLineAndReason()
-    {
+    void rejectsBadFilesWithLineAndReason() {
         QFETCH(QByteArray, csv);
         QFETCH(int, line);
         QFETCH(QString, reason);
@@ -96,8 +91,7 @@ private slots:
         }
     }
 
-    void createWritesNothingOnErrorAndNeverOverwrites()
-    {
+    void createWritesNothingOnErrorAndNeverOverwrites() {
         QTemporaryDir dir;
         const QString csv = dir.filePath("q.csv");
         const QString bank = dir.filePath("bank.mdb");
@@ -124,8 +118,7 @@ private slots:
         QCOMPARE(testing::checksum(bank), before);
     }
 
-    void exportAndCreateRoundTripByteForByte()
-    {
+    void exportAndCreateRoundTripByteForByte() {
         QTemporaryDir dir;
         const QByteArray canonical =
             "ID,Question,Answer,Category,BASICS,TOUGH,FINAL,Index,Mark1,Mark2,Mark3,Mark4,Mark5,"
@@ -142,8 +135,7 @@ private slots:
         QCOMPARE(testing::readField(dir.filePath("a.mdb"), 2, "Answer"), QVariant(QString()));
     }
 
-    void importKeepsMarksAndCounts()
-    {
+    void importKeepsMarksAndCounts() {
         QTemporaryDir dir;
         const QString bank = dir.filePath("bank.mdb");
         writeFile(dir.filePath("v1.csv"), Header + "1,Q1,A1,Plants,0,0,0\n2,Q2,A2,Plants,0,0,0\n");
@@ -152,8 +144,9 @@ private slots:
         auto questions = store::readBank(bank);
         QCOMPARE(questions.size(), size_t(2));
 
-        writeFile(dir.filePath("v2.csv"),
-                  Header + "1,Q1,A1,Plants,0,0,0\n2,Q2 better,A2,Animals,1,0,0\n3,Q3,A3,Ecology,0,0,1\n");
+        writeFile(
+            dir.filePath("v2.csv"),
+            Header + "1,Q1,A1,Plants,0,0,0\n2,Q2 better,A2,Animals,1,0,0\n3,Q3,A3,Ecology,0,0,1\n");
         const Run run = bankTool({"import", dir.filePath("v2.csv"), bank});
         QCOMPARE(run.status, 0);
         QCOMPARE(run.out.trimmed(), QStringLiteral("Added 1, updated 1, left alone 1."));
@@ -172,8 +165,7 @@ private slots:
         QCOMPARE(testing::checksum(bank), before);
     }
 
-    void checkReports()
-    {
+    void checkReports() {
         QTemporaryDir dir;
         const QString bank = dir.filePath("bank.mdb");
         writeFile(dir.filePath("q.csv"),
@@ -191,8 +183,7 @@ private slots:
         QVERIFY(bankTool({"check", dir.filePath("none.mdb")}).err.contains("3024"));
     }
 
-    void everyCommandHasHelp()
-    {
+    void everyCommandHasHelp() {
         for (const char* command : {"create", "import", "export", "check"}) {
             const Run run = bankTool({command, "--help"});
             QCOMPARE(run.status, 0);

@@ -10,34 +10,44 @@ class TestQuery : public QObject {
     Q_OBJECT
 
 private slots:
-    void accepts_data()
-    {
+    void accepts_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("table");
         QTest::addColumn<QString>("terms");
-        QTest::newRow("all") << "SELECT * FROM QATABLE" << "QATABLE" << "";
-        QTest::newRow("lower case, odd blanks") << "  select\t*from   qatable\n" << "qatable" << "";
-        QTest::newRow("yes") << "SELECT * FROM QATABLE WHERE BASICS = YES" << "QATABLE"
+        QTest::newRow("all") << "SELECT * FROM QATABLE"
+                             << "QATABLE"
+                             << "";
+        QTest::newRow("lower case, odd blanks") << "  select\t*from   qatable\n"
+                                                << "qatable"
+                                                << "";
+        QTest::newRow("yes") << "SELECT * FROM QATABLE WHERE BASICS = YES"
+                             << "QATABLE"
                              << "BASICS:true";
         QTest::newRow("true, no, false") << "SELECT * FROM T WHERE a=true OR b = No OR c = FALSE"
-                                         << "T" << "a:true|b:false|c:false";
+                                         << "T"
+                                         << "a:true|b:false|c:false";
         QTest::newRow("two blanks after =")
             << "SELECT * FROM QATABLE WHERE CATEGORY =  'Cell Division' OR CATEGORY = 'Plants'"
-            << "QATABLE" << "CATEGORY='Cell Division'|CATEGORY='Plants'";
+            << "QATABLE"
+            << "CATEGORY='Cell Division'|CATEGORY='Plants'";
         QTest::newRow("apostrophe doubled") << "SELECT * FROM QATABLE WHERE Category = 'Mendel''s'"
-                                            << "QATABLE" << "Category='Mendel's'";
+                                            << "QATABLE"
+                                            << "Category='Mendel's'";
         QTest::newRow("integers") << "SELECT * FROM QATABLE WHERE ID = -12 OR ID=+7 OR ID = 0"
-                                  << "QATABLE" << "ID=-12|ID=7|ID=0";
-        QTest::newRow("bracketed name") << "SELECT * FROM QATABLE WHERE [Index] = 3" << "QATABLE"
+                                  << "QATABLE"
+                                  << "ID=-12|ID=7|ID=0";
+        QTest::newRow("bracketed name") << "SELECT * FROM QATABLE WHERE [Index] = 3"
+                                        << "QATABLE"
                                         << "Index=3";
-        QTest::newRow("empty text") << "SELECT * FROM QATABLE WHERE Answer = ''" << "QATABLE"
+        QTest::newRow("empty text") << "SELECT * FROM QATABLE WHERE Answer = ''"
+                                    << "QATABLE"
                                     << "Answer=''";
-        QTest::newRow("text with OR inside") << "SELECT * FROM Q WHERE c = 'a OR b = YES'" << "Q"
+        QTest::newRow("text with OR inside") << "SELECT * FROM Q WHERE c = 'a OR b = YES'"
+                                             << "Q"
                                              << "c='a OR b = YES'";
     }
 
-    void accepts()
-    {
+    void accepts() {
         QFETCH(QString, text);
         QFETCH(QString, table);
         QFETCH(QString, terms);
@@ -63,8 +73,7 @@ private slots:
         QCOMPARE(got.join(u'|'), terms);
     }
 
-    void rejects_data()
-    {
+    void rejects_data() {
         QTest::addColumn<QString>("text");
         QTest::newRow("empty") << "";
         QTest::newRow("not a select") << "DELETE FROM QATABLE";
@@ -76,15 +85,15 @@ private slots:
         QTest::newRow("and") << "SELECT * FROM QATABLE WHERE A = 1 AND B = 2";
         QTest::newRow("unquoted text") << "SELECT * FROM QATABLE WHERE Category = Plants";
         QTest::newRow("unterminated") << "SELECT * FROM QATABLE WHERE Category = 'Plants";
-        QTest::newRow("injection") << "SELECT * FROM QATABLE WHERE Category = 'x'; DROP TABLE QATABLE";
+        QTest::newRow("injection")
+            << "SELECT * FROM QATABLE WHERE Category = 'x'; DROP TABLE QATABLE";
         QTest::newRow("comparison") << "SELECT * FROM QATABLE WHERE ID > 3";
         QTest::newRow("order by") << "SELECT * FROM QATABLE ORDER BY ID";
         QTest::newRow("huge number") << "SELECT * FROM QATABLE WHERE ID = 99999999999999999999";
         QTest::newRow("double quotes") << "SELECT * FROM QATABLE WHERE Category = \"Plants\"";
     }
 
-    void rejects()
-    {
+    void rejects() {
         QFETCH(QString, text);
         try {
             Query::parse(text);

@@ -18,14 +18,12 @@ namespace {
 
 const QString Connect = QStringLiteral("MS Access;PWD=mopr5ledun");
 
-std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect)
-{
+std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect) {
     store::Engine engine;
     return engine.openDatabase(path, false, false, connect);
 }
 
-int errorOf(const std::function<void()>& run)
-{
+int errorOf(const std::function<void()>& run) {
     try {
         run();
     } catch (const store::Error& error) {
@@ -34,8 +32,7 @@ int errorOf(const std::function<void()>& run)
     return 0;
 }
 
-QString descriptionOf(const std::function<void()>& run)
-{
+QString descriptionOf(const std::function<void()>& run) {
     try {
         run();
     } catch (const store::Error& error) {
@@ -44,8 +41,7 @@ QString descriptionOf(const std::function<void()>& run)
     return {};
 }
 
-QStringList questions(store::RecordSet& set)
-{
+QStringList questions(store::RecordSet& set) {
     QStringList out;
     if (set.recordCount() == 0)
         return out;
@@ -64,16 +60,14 @@ class TestRecordSet : public QObject {
     Q_OBJECT
 
 private slots:
-    void connectTextGivesThePassword()
-    {
+    void connectTextGivesThePassword() {
         QCOMPARE(*store::ConnectText::parse(Connect).password, QByteArray("mopr5ledun"));
         QCOMPARE(store::ConnectText::parse(QStringLiteral("MS Access")).password, std::nullopt);
         QCOMPARE(*store::ConnectText::parse(QStringLiteral("MS Access;UID=x;pwd=a=b")).password,
                  QByteArray("a=b"));
     }
 
-    void filtersMatchYesNoTextAndNumbers()
-    {
+    void filtersMatchYesNoTextAndNumbers() {
         auto rows = numberedRows(6);
         rows[0].sets = {1, 0, 0};
         rows[1].sets = {-1, 1, 0}; // any non-zero is yes
@@ -87,7 +81,8 @@ private slots:
         };
         QCOMPARE(set(" WHERE BASICS = YES"),
                  QStringList({"Question 1", "Question 2", "Question 3"}));
-        QCOMPARE(set(" WHERE basics = no"), QStringList({"Question 4", "Question 5", "Question 6"}));
+        QCOMPARE(set(" WHERE basics = no"),
+                 QStringList({"Question 4", "Question 5", "Question 6"}));
         QCOMPARE(set(" WHERE TOUGH = TRUE OR FINAL = true"),
                  QStringList({"Question 2", "Question 3"}));
         QCOMPARE(set(" WHERE CATEGORY =  'Mendel''s peas' OR CATEGORY = 'Cell Division'"),
@@ -97,8 +92,7 @@ private slots:
         QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"))->recordCount(), 6);
     }
 
-    void unknownNamesAreErrors()
-    {
+    void unknownNamesAreErrors() {
         ProgramFolder bank(numberedRows(2));
         auto db = open(bank.bank());
         QCOMPARE(errorOf([&] { db->openRecordSet(QStringLiteral("SELECT * FROM NOTABLE")); }),
@@ -112,8 +106,7 @@ private slots:
         QCOMPARE(set->field(QStringLiteral("qUeStIoN")).toString(), QStringLiteral("Question 1"));
     }
 
-    void movesAndFlagsAtBothEnds()
-    {
+    void movesAndFlagsAtBothEnds() {
         ProgramFolder bank(numberedRows(3));
         auto db = open(bank.bank());
         auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
@@ -141,8 +134,7 @@ private slots:
         QCOMPARE(errorOf([&] { set->setAbsolutePosition(-1); }), 3001);
     }
 
-    void setOfOneAndEmptySet()
-    {
+    void setOfOneAndEmptySet() {
         ProgramFolder bank(numberedRows(1));
         auto db = open(bank.bank());
         auto one = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
@@ -163,8 +155,7 @@ private slots:
         QCOMPARE(errorOf([&] { none->setAbsolutePosition(0); }), 3001);
     }
 
-    void editsAreStoredAndMembershipStaysFixed()
-    {
+    void editsAreStoredAndMembershipStaysFixed() {
         auto rows = numberedRows(4);
         rows[1].marks[0] = 1;
         rows[2].marks[0] = 1;
@@ -193,8 +184,7 @@ private slots:
                  1);
     }
 
-    void editRulesAndNulls()
-    {
+    void editRulesAndNulls() {
         auto rows = numberedRows(2);
         rows[0].answer.reset();
         ProgramFolder bank(rows);
@@ -211,8 +201,7 @@ private slots:
         QCOMPARE(readField(bank.bank(), 1, QStringLiteral("Mark3")).toInt(), 0);
     }
 
-    void openingFailures()
-    {
+    void openingFailures() {
         ProgramFolder bank(numberedRows(2));
         const QString missing = bank.folder() + QStringLiteral("/db/none.mdb");
         QCOMPARE(errorOf([&] { open(missing); }), 3024);
@@ -239,8 +228,7 @@ private slots:
         QCOMPARE(QFileInfo(empty).size(), 0);
     }
 
-    void readOnlyAndLockedFilesRefuseUpdates()
-    {
+    void readOnlyAndLockedFilesRefuseUpdates() {
         ProgramFolder bank(numberedRows(2));
         {
             // Another program holds a write transaction.
@@ -269,20 +257,20 @@ private slots:
         QCOMPARE(errorOf([&] { set->update(); }), 3027);
     }
 
-    void bankMadeWithTheSqlcipherCommand()
-    {
+    void bankMadeWithTheSqlcipherCommand() {
         ProgramFolder folder({});
         QProcess sqlcipher;
         sqlcipher.start(QStringLiteral("sqlcipher"), {folder.bank()});
         if (!sqlcipher.waitForStarted())
             QSKIP("no sqlcipher command");
-        sqlcipher.write("PRAGMA key = 'mopr5ledun';\n"
-                        "CREATE TABLE QATABLE (ID INTEGER, \"Index\" INTEGER, Question TEXT, "
-                        "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, "
-                        "Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, "
-                        "Mark6 INTEGER);\n"
-                        "INSERT INTO QATABLE VALUES (7, 0, 'Why?', 'Because.', 'Plants', 1, 0, 0, "
-                        "0, 0, -1, 0, 0, 0);\n");
+        sqlcipher.write(
+            "PRAGMA key = 'mopr5ledun';\n"
+            "CREATE TABLE QATABLE (ID INTEGER, \"Index\" INTEGER, Question TEXT, "
+            "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, "
+            "Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, "
+            "Mark6 INTEGER);\n"
+            "INSERT INTO QATABLE VALUES (7, 0, 'Why?', 'Because.', 'Plants', 1, 0, 0, "
+            "0, 0, -1, 0, 0, 0);\n");
         sqlcipher.closeWriteChannel();
         QVERIFY(sqlcipher.waitForFinished());
         auto db = open(folder.bank());

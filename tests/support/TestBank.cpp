@@ -27,8 +27,8 @@ namespace testing {
 namespace {
 
 struct Connection {
-    explicit Connection(const QString& path, const QString& password = QStringLiteral("mopr5ledun"))
-    {
+    explicit Connection(const QString& path,
+                        const QString& password = QStringLiteral("mopr5ledun")) {
         if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
             throw std::runtime_error("cannot open test bank");
         const QByteArray key = password.toUtf8();
@@ -36,8 +36,7 @@ struct Connection {
             sqlite3_key(db, key.constData(), int(key.size()));
     }
     ~Connection() { sqlite3_close(db); }
-    void exec(const QString& sql)
-    {
+    void exec(const QString& sql) {
         char* message = nullptr;
         if (sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &message) != SQLITE_OK) {
             const std::string text = message ? message : "?";
@@ -48,8 +47,7 @@ struct Connection {
     sqlite3* db = nullptr;
 };
 
-void bindText(sqlite3_stmt* stmt, int i, const std::optional<QString>& text)
-{
+void bindText(sqlite3_stmt* stmt, int i, const std::optional<QString>& text) {
     if (!text) {
         sqlite3_bind_null(stmt, i);
         return;
@@ -58,8 +56,7 @@ void bindText(sqlite3_stmt* stmt, int i, const std::optional<QString>& text)
     sqlite3_bind_text(stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
 }
 
-QVariant columnValue(sqlite3_stmt* stmt, int i)
-{
+QVariant columnValue(sqlite3_stmt* stmt, int i) {
     switch (sqlite3_column_type(stmt, i)) {
     case SQLITE_INTEGER:
         return qint64(sqlite3_column_int64(stmt, i));
@@ -74,8 +71,7 @@ QVariant columnValue(sqlite3_stmt* stmt, int i)
 
 } // namespace
 
-std::vector<Row> numberedRows(int count)
-{
+std::vector<Row> numberedRows(int count) {
     std::vector<Row> rows;
     for (int n = 1; n <= count; ++n) {
         Row row;
@@ -90,14 +86,13 @@ std::vector<Row> numberedRows(int count)
 }
 
 void writeBank(const QString& path, const std::vector<Row>& rows, const QString& password,
-               const QStringList& dropColumns)
-{
+               const QStringList& dropColumns) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     Connection c(path, password);
-    QStringList columns = {QStringLiteral("ID INTEGER"),       QStringLiteral("\"Index\" INTEGER"),
-                           QStringLiteral("Question TEXT"),    QStringLiteral("Answer TEXT"),
-                           QStringLiteral("Category TEXT"),    QStringLiteral("BASICS INTEGER"),
-                           QStringLiteral("TOUGH INTEGER"),    QStringLiteral("FINAL INTEGER")};
+    QStringList columns = {QStringLiteral("ID INTEGER"),    QStringLiteral("\"Index\" INTEGER"),
+                           QStringLiteral("Question TEXT"), QStringLiteral("Answer TEXT"),
+                           QStringLiteral("Category TEXT"), QStringLiteral("BASICS INTEGER"),
+                           QStringLiteral("TOUGH INTEGER"), QStringLiteral("FINAL INTEGER")};
     for (int i = 1; i <= 6; ++i)
         columns << QStringLiteral("Mark%1 INTEGER").arg(i);
     c.exec(QStringLiteral("CREATE TABLE QATABLE (%1)").arg(columns.join(QStringLiteral(", "))));
@@ -140,12 +135,13 @@ void writeBank(const QString& path, const std::vector<Row>& rows, const QString&
     c.exec(QStringLiteral("COMMIT"));
 }
 
-QVariant readField(const QString& path, qint64 rowid, const QString& field)
-{
+QVariant readField(const QString& path, qint64 rowid, const QString& field) {
     Connection c(path);
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql =
-        QStringLiteral("SELECT \"%1\" FROM QATABLE WHERE rowid = %2").arg(field).arg(rowid).toUtf8();
+    const QByteArray sql = QStringLiteral("SELECT \"%1\" FROM QATABLE WHERE rowid = %2")
+                               .arg(field)
+                               .arg(rowid)
+                               .toUtf8();
     if (sqlite3_prepare_v2(c.db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         throw std::runtime_error("test read failed");
     QVariant value;
@@ -155,20 +151,19 @@ QVariant readField(const QString& path, qint64 rowid, const QString& field)
     return value;
 }
 
-void writeField(const QString& path, qint64 rowid, const QString& field, const QVariant& value)
-{
+void writeField(const QString& path, qint64 rowid, const QString& field, const QVariant& value) {
     Connection c(path);
-    const QString literal = value.isNull() ? QStringLiteral("NULL")
-                            : value.typeId() == QMetaType::QString
-                                ? u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\''
-                                : value.toString();
+    const QString literal =
+        value.isNull() ? QStringLiteral("NULL")
+        : value.typeId() == QMetaType::QString
+            ? u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\''
+            : value.toString();
     c.exec(QStringLiteral("UPDATE QATABLE SET \"%1\" = %2 WHERE rowid = %3")
                .arg(field, literal)
                .arg(rowid));
 }
 
-QVariantList readColumn(const QString& path, const QString& field)
-{
+QVariantList readColumn(const QString& path, const QString& field) {
     Connection c(path);
     sqlite3_stmt* stmt = nullptr;
     const QByteArray sql =
@@ -182,8 +177,7 @@ QVariantList readColumn(const QString& path, const QString& field)
     return values;
 }
 
-ProgramFolder::ProgramFolder(const std::vector<Row>& rows, const QString& subfolder)
-{
+ProgramFolder::ProgramFolder(const std::vector<Row>& rows, const QString& subfolder) {
     m_root = QDir::temp().filePath(QStringLiteral("memvane-test-") +
                                    QUuid::createUuid().toString(QUuid::WithoutBraces));
     m_folder = subfolder.isEmpty() ? m_root : m_root + u'/' + subfolder;
@@ -192,21 +186,18 @@ ProgramFolder::ProgramFolder(const std::vector<Row>& rows, const QString& subfol
         writeBank(bank(), rows);
 }
 
-ProgramFolder::~ProgramFolder()
-{
+ProgramFolder::~ProgramFolder() {
     QFile::setPermissions(bank(), QFile::ReadOwner | QFile::WriteOwner);
     QDir(m_root).removeRecursively();
 }
 
-void resetProgram()
-{
+void resetProgram() {
     app::unloadAllWindows();
     app::state() = {};
     app::setProgramFolder({});
 }
 
-viewer::FrmMain& startProgram(const QString& folder)
-{
+viewer::FrmMain& startProgram(const QString& folder) {
     resetProgram();
     app::setProgramFolder(folder);
     app::window<app::FrmSplash>().btn_Continue_Click();
@@ -216,13 +207,10 @@ viewer::FrmMain& startProgram(const QString& folder)
 class MessageCatcher::Watcher : public QObject {
 public:
     explicit Watcher(MessageCatcher& owner)
-        : m_owner(owner)
-    {
-    }
+        : m_owner(owner) {}
 
 protected:
-    void timerEvent(QTimerEvent*) override
-    {
+    void timerEvent(QTimerEvent*) override {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box)
             return;
@@ -238,18 +226,15 @@ private:
 };
 
 MessageCatcher::MessageCatcher()
-    : m_watcher(new Watcher(*this))
-{
+    : m_watcher(new Watcher(*this)) {
     m_timer = m_watcher->startTimer(10);
 }
 
-MessageCatcher::~MessageCatcher()
-{
+MessageCatcher::~MessageCatcher() {
     delete m_watcher;
 }
 
-QByteArray checksum(const QString& path)
-{
+QByteArray checksum(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};

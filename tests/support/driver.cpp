@@ -20,14 +20,12 @@
 
 namespace {
 
-void say(const QString& line)
-{
+void say(const QString& line) {
     std::printf("%s\n", line.toLocal8Bit().constData());
     std::fflush(stdout);
 }
 
-void play(QStringList steps)
-{
+void play(QStringList steps) {
     if (steps.isEmpty())
         return;
     const QString step = steps.takeFirst();
@@ -54,8 +52,7 @@ void play(QStringList steps)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     const QStringList args = QApplication::arguments();
     if (args.size() < 2) {

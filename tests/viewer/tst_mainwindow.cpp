@@ -21,18 +21,15 @@ namespace {
 const QColor Navy(0, 0, 128);
 const QColor PaleYellow(255, 255, 128);
 
-QString counter(viewer::FrmMain& main)
-{
+QString counter(viewer::FrmMain& main) {
     return main.controls().CountLabel->text();
 }
 
-QVariant mark(const ProgramFolder& folder, qint64 id, int set = 1)
-{
+QVariant mark(const ProgramFolder& folder, qint64 id, int set = 1) {
     return readField(folder.bank(), id, QStringLiteral("Mark%1").arg(set));
 }
 
-void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton)
-{
+void click(QWidget* widget, Qt::MouseButton button = Qt::LeftButton) {
     QTest::mouseClick(widget, button);
 }
 
@@ -45,8 +42,7 @@ private slots:
     void initTestCase() { app::applyLook(); }
     void cleanup() { resetProgram(); }
 
-    void layoutTable_data()
-    {
+    void layoutTable_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("container");
@@ -61,7 +57,8 @@ private slots:
         };
         const char* plain = "MS Sans Serif/11/0";
         const char* bold = "MS Sans Serif/11/1";
-        row("lbl_Category", "QGroupBox", "centralwidget", {16, 16, 337, 40}, "Category : ", "", plain);
+        row("lbl_Category", "QGroupBox", "centralwidget", {16, 16, 337, 40}, "Category : ", "",
+            plain);
         row("Category", "QLabel", "lbl_Category", {16, 16, 313, 17}, "Category Box",
             "Question's Category", bold);
         row("Label1", "QLabel", "centralwidget", {368, 24, 89, 17}, "Question:", "", plain);
@@ -77,8 +74,8 @@ private slots:
             "Current Question", "Courier/13/0");
         row("btn_AnswerToggle", "QPushButton", "centralwidget", {16, 176, 89, 25}, "View Answer",
             "View Answser / Hide Answer", plain);
-        row("btnOptions", "QPushButton", "centralwidget", {168, 176, 105, 25},
-            "Flash Card Options", "", plain);
+        row("btnOptions", "QPushButton", "centralwidget", {168, 176, 105, 25}, "Flash Card Options",
+            "", plain);
         row("cmdRandomCard", "QPushButton", "centralwidget", {352, 176, 81, 25}, "Random Card", "",
             plain);
         row("GoFirst", "QPushButton", "centralwidget", {448, 176, 40, 25}, "Reset",
@@ -94,8 +91,7 @@ private slots:
         row("Line2", "QFrame", "centralwidget", {0, 216, 608, 1}, "", "", plain);
     }
 
-    void layoutTable()
-    {
+    void layoutTable() {
         QFETCH(QString, name);
         QFETCH(QString, kind);
         QFETCH(QString, container);
@@ -125,8 +121,7 @@ private slots:
         QCOMPARE(QStringLiteral("%1/%2/%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold()), font);
     }
 
-    void windowFrameColoursAndInitialState()
-    {
+    void windowFrameColoursAndInitialState() {
         viewer::FrmMain main;
         main.show();
         QCOMPARE(main.objectName(), QStringLiteral("FrmMain"));
@@ -161,8 +156,7 @@ private slots:
         QVERIFY(ui.Line2->y() >= main.centralWidget()->height());
     }
 
-    void focusOrderAndMenus()
-    {
+    void focusOrderAndMenus() {
         viewer::FrmMain main;
         Ui::FrmMain& ui = main.controls();
         ui.Answer->setVisible(true); // hidden controls are skipped; show it to see its place
@@ -174,9 +168,9 @@ private slots:
                 w = w->nextInFocusChain();
             while (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(&main));
         }
-        QCOMPARE(order, QStringList({"Mark", "btn_AnswerToggle", "Previous", "Next", "Answer",
-                                     "Question", "GoFirst", "btnOptions", "cmdChangeSet",
-                                     "cmdRandomCard"}));
+        QCOMPARE(order,
+                 QStringList({"Mark", "btn_AnswerToggle", "Previous", "Next", "Answer", "Question",
+                              "GoFirst", "btnOptions", "cmdChangeSet", "cmdRandomCard"}));
         QCOMPARE(ui.mnuFile->title(), QStringLiteral("&File"));
         QCOMPARE(ui.mnuHelp->title(), QStringLiteral("&Help"));
         QStringList items;
@@ -190,8 +184,7 @@ private slots:
             QVERIFY(!button->isDefault() && !button->autoDefault());
     }
 
-    void steppingStoresTheMarkBeforeMoving()
-    {
+    void steppingStoresTheMarkBeforeMoving() {
         ProgramFolder folder(numberedRows(20));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -227,8 +220,7 @@ private slots:
         QCOMPARE(mark(folder, 3, 4).toInt(), 0);
     }
 
-    void anUntouchedCardIsStillUpdated()
-    {
+    void anUntouchedCardIsStillUpdated() {
         auto rows = numberedRows(3);
         rows[0].marks[0] = 1;
         ProgramFolder folder(rows);
@@ -239,8 +231,7 @@ private slots:
         QCOMPARE(mark(folder, 1).toInt(), 1); // the box value went back in
     }
 
-    void randomJumpDiscardsTheTick()
-    {
+    void randomJumpDiscardsTheTick() {
         ProgramFolder folder(numberedRows(4));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -256,8 +247,7 @@ private slots:
         QVERIFY2(QRegularExpression("^[1-4] of 4$").match(c).hasMatch(), qPrintable(c));
     }
 
-    void randomPositionCoversTheSet()
-    {
+    void randomPositionCoversTheSet() {
         QCOMPARE(viewer::randomCardNumber(0.0f, 20), 1);
         QCOMPARE(viewer::randomCardNumber(0.99999994f, 20), 20);
         QCOMPARE(viewer::randomCardNumber(0.5f, 20), 11);
@@ -265,8 +255,7 @@ private slots:
         QCOMPARE(viewer::randomCardNumber(0.99999994f, 32767), 32767);
     }
 
-    void stepsStopAtBothEndsWithoutWrapping()
-    {
+    void stepsStopAtBothEndsWithoutWrapping() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
         viewer::FrmMain* m = &main;
@@ -280,8 +269,7 @@ private slots:
         QCOMPARE(app::state().CardSet->absolutePosition(), 2);
     }
 
-    void aSetOfOne()
-    {
+    void aSetOfOne() {
         ProgramFolder folder(numberedRows(1));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -294,8 +282,7 @@ private slots:
         QCOMPARE(mark(folder, 1).toInt(), 1);
     }
 
-    void answerToggleOnAnyButtonNotTheSpaceBar()
-    {
+    void answerToggleOnAnyButtonNotTheSpaceBar() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -320,7 +307,8 @@ private slots:
         QTest::keyClick(ui.btn_AnswerToggle, Qt::Key_Space);
         QVERIFY(ui.Answer->isVisible());
 
-        QTest::mousePress(ui.btn_AnswerToggle, Qt::MiddleButton, Qt::ShiftModifier | Qt::AltModifier);
+        QTest::mousePress(ui.btn_AnswerToggle, Qt::MiddleButton,
+                          Qt::ShiftModifier | Qt::AltModifier);
         QTest::mouseRelease(ui.btn_AnswerToggle, Qt::MiddleButton);
         QVERIFY(!ui.Answer->isVisible());
         QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("View Answer"));
@@ -328,14 +316,13 @@ private slots:
         QVERIFY(ui.Answer_Frame->y() > main.centralWidget()->height());
     }
 
-    void anEmptyCardSetMakesNoCommandFail()
-    {
+    void anEmptyCardSetMakesNoCommandFail() {
         ProgramFolder folder(numberedRows(5));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
         click(ui.Next);
-        app::state().CardSet =
-            app::state().QuestionDb->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK2 = YES"));
+        app::state().CardSet = app::state().QuestionDb->openRecordSet(
+            QStringLiteral("SELECT * FROM QATABLE WHERE MARK2 = YES"));
         const QByteArray before = checksum(folder.bank());
         ui.Mark->setChecked(true);
         main.GoFirst_Click();
@@ -348,8 +335,7 @@ private slots:
         QCOMPARE(checksum(folder.bank()), before);
     }
 
-    void optionsButtonStoresFirstTheMenuItemDoesNot()
-    {
+    void optionsButtonStoresFirstTheMenuItemDoesNot() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();
@@ -364,8 +350,7 @@ private slots:
         QVERIFY(app::loadedWindow<selection::FrmOptions>()->isVisible());
     }
 
-    void changeSetStoresUnderTheSetActiveBefore()
-    {
+    void changeSetStoresUnderTheSetActiveBefore() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
         Ui::FrmMain& ui = main.controls();

@@ -29,16 +29,15 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-QByteArray readFile(const QString& path)
-{
+QByteArray readFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        throw store::BankError(QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
+        throw store::BankError(
+            QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
     return file.readAll();
 }
 
-std::vector<store::Question> readQuestions(const QString& csvPath)
-{
+std::vector<store::Question> readQuestions(const QString& csvPath) {
     try {
         return store::parseQuestions(readFile(csvPath));
     } catch (const store::CsvError& error) {
@@ -47,23 +46,20 @@ std::vector<store::Question> readQuestions(const QString& csvPath)
     }
 }
 
-void create(const QStringList& args, QTextStream& out)
-{
+void create(const QStringList& args, QTextStream& out) {
     const auto questions = readQuestions(args[0]);
     store::createBank(args[1], questions);
     out << "Created " << args[1] << " with " << questions.size() << " questions.\n";
 }
 
-void import(const QStringList& args, QTextStream& out)
-{
+void import(const QStringList& args, QTextStream& out) {
     const auto questions = readQuestions(args[0]);
     const store::ImportCounts counts = store::importQuestions(args[1], questions);
     out << "Added " << counts.added << ", updated " << counts.updated << ", left alone "
         << counts.unchanged << ".\n";
 }
 
-void exportCsv(const QStringList& args, QTextStream& out)
-{
+void exportCsv(const QStringList& args, QTextStream& out) {
     const auto questions = store::readBank(args[0]);
     if (QFileInfo::exists(args[1]))
         throw store::BankError(QStringLiteral("'%1' exists already").arg(args[1]));
@@ -75,8 +71,7 @@ void exportCsv(const QStringList& args, QTextStream& out)
     out << "Exported " << questions.size() << " questions to " << args[1] << ".\n";
 }
 
-void check(const QStringList& args, QTextStream& out)
-{
+void check(const QStringList& args, QTextStream& out) {
     const auto questions = store::readBank(args[0]);
     const auto& captions = selection::categoryCaptions();
     QMap<QString, int> perCategory;
@@ -99,7 +94,9 @@ void check(const QStringList& args, QTextStream& out)
     QStringList strays;
     for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it) {
         if (std::find(captions.begin(), captions.end(), it.key()) == captions.end())
-            strays << QStringLiteral("  %1: %2 (matches no category box)").arg(it.key()).arg(it.value());
+            strays << QStringLiteral("  %1: %2 (matches no category box)")
+                          .arg(it.key())
+                          .arg(it.value());
     }
     if (!strays.isEmpty())
         out << strays.join(u'\n') << "\n";
@@ -108,12 +105,12 @@ void check(const QStringList& args, QTextStream& out)
     for (size_t i = 0; i < 6; ++i)
         out << "  Custom Set #" << i + 1 << ": " << perMark[i] << "\n";
     out << "\nNull texts: " << nullTexts << "\n";
-    out << (indexOff == 0 ? QStringLiteral("Index = ID in every question.\n")
-                          : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+    out << (indexOff == 0
+                ? QStringLiteral("Index = ID in every question.\n")
+                : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
 }
 
-const QList<Command>& commands()
-{
+const QList<Command>& commands() {
     static const QList<Command> list = {
         {QStringLiteral("create"), QStringLiteral("create CSV BANK"),
          QStringLiteral("Builds a new bank from a CSV file with the header "
@@ -136,23 +133,20 @@ const QList<Command>& commands()
     return list;
 }
 
-QString overview()
-{
+QString overview() {
     QString text = QStringLiteral("Usage: memvane-bank COMMAND ARGS...\n\nCommands:\n");
     for (const Command& c : commands())
         text += QStringLiteral("  %1\n").arg(c.usage);
     return text + QStringLiteral("\nmemvane-bank COMMAND --help tells more.\n");
 }
 
-int expectedArgs(const Command& c)
-{
+int expectedArgs(const Command& c) {
     return int(c.usage.count(u' '));
 }
 
 } // namespace
 
-int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& err)
-{
+int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& err) {
     if (arguments.isEmpty() || arguments[0] == u"--help" || arguments[0] == u"-h") {
         (arguments.isEmpty() ? err : out) << overview();
         return arguments.isEmpty() ? 2 : 0;
@@ -185,12 +179,10 @@ int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& 
     return 1;
 }
 
-int runBankCommand(const QStringList& arguments)
-{
+int runBankCommand(const QStringList& arguments) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     return runBankCommand(arguments, out, err);
 }
 
 } // namespace tools
-

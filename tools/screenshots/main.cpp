@@ -19,8 +19,7 @@
 
 namespace {
 
-void save(QWidget& window, const QString& folder, const QString& name)
-{
+void save(QWidget& window, const QString& folder, const QString& name) {
     const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
     if (!window.grab().save(path))
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
@@ -30,8 +29,7 @@ void save(QWidget& window, const QString& folder, const QString& name)
 
 } // namespace
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
