@@ -70,6 +70,17 @@ std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText) {
     return std::make_shared<RecordSet>(shared_from_this(), queryText);
 }
 
+quint64 Database::generation()
+{
+    if (!m_dataVersion)
+        m_dataVersion.emplace(*this, QStringLiteral("PRAGMA data_version"));
+    // data_version moves when another connection commits; own writes are counted here.
+    m_dataVersion->step();
+    const quint64 others = quint64(m_dataVersion->columnInt64(0));
+    m_dataVersion->reset();
+    return (others << 32) ^ m_ownWrites;
+}
+
 void Database::exec(const char* sql) {
     if (const int rc = sqlite3_exec(m_handle, sql, nullptr, nullptr, nullptr); rc != SQLITE_OK)
         fail(rc);

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 struct sqlite3;
 
@@ -33,9 +34,10 @@ public:
     // Runs SQL that takes no parameters and returns no rows.
     void exec(const char* sql);
 
-    // Counts writes, so that record sets know when a cached row is stale.
-    quint64 generation() const { return m_generation; }
-    void wrote() { ++m_generation; }
+    // Changes with every write, through this connection or another, so that record sets
+    // know when a row they hold is stale.
+    quint64 generation();
+    void wrote() { ++m_ownWrites; }
 
     // Raises the error that matches an engine result code.
     [[noreturn]] void fail(int resultCode, const QString& context = {}) const;
@@ -57,7 +59,8 @@ public:
 private:
     QString m_path;
     sqlite3* m_handle = nullptr;
-    quint64 m_generation = 0;
+    quint64 m_ownWrites = 0;
+    std::optional<Statement> m_dataVersion;
 };
 
 } // namespace store

@@ -125,7 +125,8 @@ void RecordSet::setAbsolutePosition(int position) {
 
 void RecordSet::load() {
     const qint64 row = m_rows[size_t(m_pos)];
-    if (row == m_loadedRow && m_loadedGeneration == m_db->generation())
+    const quint64 generation = m_db->generation();
+    if (row == m_loadedRow && m_loadedGeneration == generation)
         return;
     if (!m_select)
         m_select.emplace(
@@ -140,7 +141,7 @@ void RecordSet::load() {
         m_values[size_t(i)] = m_select->column(i);
     m_select->reset();
     m_loadedRow = row;
-    m_loadedGeneration = m_db->generation();
+    m_loadedGeneration = generation;
 }
 
 QVariant RecordSet::field(const QString& name) {

@@ -1,3 +1,4 @@
+#include "app/Failure.h"
 #include "app/FrmSplash.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
@@ -115,6 +116,15 @@ private slots:
         QCOMPARE(checksum(folder.bank()), before);
     }
 
+    void failuresReadAsRunTimeErrors()
+    {
+        QCOMPARE(app::failureText(std::make_exception_ptr(
+                     store::Error(3024, QStringLiteral("Could not find file 'x'.")))),
+                 QStringLiteral("Run-time error '3024':\n\nCould not find file 'x'."));
+        QCOMPARE(app::failureText(std::make_exception_ptr(std::bad_alloc())),
+                 QStringLiteral("Run-time error '7':\n\nOut of memory"));
+    }
+
     void counterAndButtonsFollowThePosition() {
         ProgramFolder folder(numberedRows(20));
         viewer::FrmMain& main = startProgram(folder.folder());
@@ -146,6 +156,11 @@ private slots:
         app::state().MarkField = QStringLiteral("mark2"); // no such mark field: box left alone
         main.ShowCurrentCard();
         QVERIFY(main.controls().Mark->isChecked());
+        // A null mark is no mark, as the query "MARK1 = YES" sees it.
+        writeField(folder.bank(), 2, "Mark1", QVariant());
+        app::state().MarkField = QStringLiteral("Mark1");
+        main.ShowCurrentCard();
+        QVERIFY(!main.controls().Mark->isChecked());
     }
 };
 

@@ -182,6 +182,9 @@ private slots:
         QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"))
                      ->recordCount(),
                  1);
+        // A write by another program is seen at the next read too.
+        writeField(bank.bank(), 2, QStringLiteral("Answer"), QStringLiteral("changed"));
+        QCOMPARE(all->field(QStringLiteral("Answer")).toString(), QStringLiteral("changed"));
     }
 
     void editRulesAndNulls() {
