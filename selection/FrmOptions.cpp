@@ -124,11 +124,7 @@ void FrmOptions::cmdOK_Click() {
 void FrmOptions::showFirstCard() {
     store::RecordSet& cards = *state().CardSet;
     Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
-    main.Question->setPlainText(viewer::cardText(cards.field(QStringLiteral("Question"))));
-    main.Answer->setPlainText(viewer::cardText(cards.field(QStringLiteral("Answer"))));
-    if (const std::optional<bool> marked = viewer::storedMark(cards, state().MarkField))
-        main.Mark->setChecked(*marked);
-    main.Category->setText(viewer::cardText(cards.field(QStringLiteral("Category"))));
+    viewer::writeCard(main, cards, state().MarkField);
 
     cards.moveLast();
     cards.moveFirst();

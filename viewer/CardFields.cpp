@@ -1,6 +1,7 @@
 #include "viewer/CardFields.h"
 
 #include "store/RecordSet.h"
+#include "ui_FrmMain.h"
 
 #include <array>
 
@@ -41,6 +42,14 @@ std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField
     if (!name)
         return std::nullopt;
     return isYes(cards.field(*name));
+}
+
+void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField) {
+    ui.Question->setPlainText(cardText(cards.field(QStringLiteral("Question"))));
+    ui.Answer->setPlainText(cardText(cards.field(QStringLiteral("Answer"))));
+    if (const std::optional<bool> marked = storedMark(cards, markField))
+        ui.Mark->setChecked(*marked);
+    ui.Category->setText(cardText(cards.field(QStringLiteral("Category"))));
 }
 
 } // namespace viewer

@@ -8,6 +8,9 @@
 namespace store {
 class RecordSet;
 }
+namespace Ui {
+class FrmMain;
+}
 
 namespace viewer {
 
@@ -23,5 +26,9 @@ std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField
 
 // The mark field that markField names, compared exactly with "Mark1" to "Mark6".
 std::optional<QString> markFieldName(const QString& markField);
+
+// Writes the current record into the main window's question, answer, mark box and
+// category, as every refresh does.
+void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField);
 
 } // namespace viewer

@@ -83,11 +83,7 @@ void FrmMain::Form_Load() {
 
 void FrmMain::ShowCurrentCard() {
     store::RecordSet& cards = *state().CardSet;
-    ui->Question->setPlainText(cardText(cards.field(QStringLiteral("Question"))));
-    ui->Answer->setPlainText(cardText(cards.field(QStringLiteral("Answer"))));
-    if (const std::optional<bool> marked = storedMark(cards, state().MarkField))
-        ui->Mark->setChecked(*marked);
-    ui->Category->setText(cardText(cards.field(QStringLiteral("Category"))));
+    writeCard(*ui, cards, state().MarkField);
 
     const int p = cards.absolutePosition();
     const int m = cards.recordCount();

@@ -29,11 +29,7 @@ template <class T> T at(const QByteArray& bytes, int offset) {
 }
 
 QString describe(QWidget* w) {
-    QString text;
-    if (auto* label = qobject_cast<QLabel*>(w))
-        text = label->text();
-    else if (auto* button = qobject_cast<QAbstractButton*>(w))
-        text = button->text();
+    const QString text = testing::caption(w);
     const QFont f = w->font();
     return QStringLiteral("%1|%2,%3,%4,%5|%6|%7/%8/%9")
         .arg(w->parentWidget()->objectName())

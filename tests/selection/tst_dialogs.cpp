@@ -126,13 +126,7 @@ private slots:
         QCOMPARE(w->parentWidget()->objectName(), container);
         QCOMPARE(w->geometry(), geometry);
         QCOMPARE(w->toolTip(), tip);
-        QString text;
-        if (auto* box = qobject_cast<QGroupBox*>(w))
-            text = box->title();
-        else if (auto* label = qobject_cast<QLabel*>(w))
-            text = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(w))
-            text = button->text();
+        const QString text = testing::caption(w);
         QCOMPARE(text, caption);
         QCOMPARE(w->font().pixelSize(), 11);
         QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));

@@ -13,7 +13,10 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLabel>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUuid>
@@ -232,6 +235,18 @@ MessageCatcher::MessageCatcher()
 
 MessageCatcher::~MessageCatcher() {
     delete m_watcher;
+}
+
+QString caption(const QWidget* control) {
+    if (auto* box = qobject_cast<const QGroupBox*>(control))
+        return box->title();
+    if (auto* label = qobject_cast<const QLabel*>(control))
+        return label->text();
+    if (auto* button = qobject_cast<const QAbstractButton*>(control))
+        return button->text();
+    if (auto* edit = qobject_cast<const QPlainTextEdit*>(control))
+        return edit->toPlainText();
+    return {};
 }
 
 QByteArray checksum(const QString& path) {

@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+class QWidget;
+
 namespace viewer {
 class FrmMain;
 }
@@ -78,6 +80,10 @@ private:
     class Watcher;
     Watcher* m_watcher;
 };
+
+// What a control shows as its caption: a frame's title, a label's or button's text, a text
+// box's text.
+QString caption(const QWidget* control);
 
 // The bank file's checksum, for checks that nothing changed.
 QByteArray checksum(const QString& path);

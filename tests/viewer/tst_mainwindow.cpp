@@ -107,15 +107,7 @@ private slots:
         QCOMPARE(widget->parentWidget()->objectName(), container);
         QCOMPARE(widget->geometry(), geometry);
         QCOMPARE(widget->toolTip(), tip);
-        QString text;
-        if (auto* box = qobject_cast<QGroupBox*>(widget))
-            text = box->title();
-        else if (auto* label = qobject_cast<QLabel*>(widget))
-            text = label->text();
-        else if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            text = button->text();
-        else if (auto* edit = qobject_cast<QPlainTextEdit*>(widget))
-            text = edit->toPlainText();
+        const QString text = testing::caption(widget);
         QCOMPARE(text, caption);
         const QFont f = widget->font();
         QCOMPARE(QStringLiteral("%1/%2/%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold()), font);
