@@ -7,6 +7,7 @@
 #include "app/ProgramState.h"
 #include "app/RuntimeError.h"
 #include "app/Windows.h"
+#include "store/Bank.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/RecordSet.h"
@@ -19,21 +20,20 @@ namespace app {
 
 namespace {
 
-const QString ConnectText = QStringLiteral("MS Access;PWD=mopr5ledun");
-
 // ID is read as a 64-bit integer: a 16-bit one would fail on every bank of more than
 // 32,767 questions.
-qint64 questionId(store::RecordSet& cards) {
+qint64 questionId(store::RecordSet& cards, const QString& bank) {
     const QVariant id = cards.field(QStringLiteral("ID"));
     if (id.isNull())
-        throw RuntimeError(store::err::InvalidUseOfNull,
-                           QStringLiteral("Invalid use of Null: a question has no ID."));
+        throw RuntimeError(
+            store::err::InvalidUseOfNull,
+            QStringLiteral("Invalid use of Null: a question in '%1' has no ID.").arg(bank));
     bool ok = false;
     const qint64 number = id.toLongLong(&ok);
     if (!ok || (id.typeId() == QMetaType::Double && double(number) != id.toDouble()))
         throw RuntimeError(
-            13,
-            QStringLiteral("Type mismatch: the ID '%1' is not a whole number.").arg(id.toString()));
+            13, QStringLiteral("Type mismatch: the ID '%1' in '%2' is not a whole number.")
+                    .arg(id.toString(), bank));
     return number;
 }
 
@@ -58,7 +58,7 @@ void FrmSplash::btn_Continue_Click() {
     s.DbPath = QDir(programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();
-    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, false, ConnectText);
+    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, false, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
     s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
     store::RecordSet& cards = *s.CardSet;
@@ -68,7 +68,7 @@ void FrmSplash::btn_Continue_Click() {
         store::Database::Transaction renumbering(*s.QuestionDb);
         while (!cards.eof()) {
             cards.edit();
-            cards.setField(QStringLiteral("Index"), questionId(cards));
+            cards.setField(QStringLiteral("Index"), questionId(cards, s.DbPath));
             cards.update();
             cards.moveNext();
         }

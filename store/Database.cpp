@@ -63,6 +63,7 @@ Database::Database(const QString& path, const ConnectText& connect, Mode mode)
 }
 
 Database::~Database() {
+    m_statements.clear(); // finalized before the connection closes
     closeHandle(m_handle);
 }
 
@@ -70,15 +71,28 @@ std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText) {
     return std::make_shared<RecordSet>(shared_from_this(), queryText);
 }
 
-quint64 Database::generation()
-{
-    if (!m_dataVersion)
-        m_dataVersion.emplace(*this, QStringLiteral("PRAGMA data_version"));
-    // data_version moves when another connection commits; own writes are counted here.
-    m_dataVersion->step();
-    const quint64 others = quint64(m_dataVersion->columnInt64(0));
-    m_dataVersion->reset();
-    return (others << 32) ^ m_ownWrites;
+Statement& Database::statement(const QString& sql) {
+    auto it = m_statements.find(sql);
+    if (it == m_statements.end())
+        it = m_statements.emplace(sql, Statement(*this, sql)).first;
+    return it->second;
+}
+
+const QStringList& Database::columns(const QString& table) {
+    auto it = m_columns.find(table.toLower());
+    if (it == m_columns.end()) {
+        QStringList names;
+        Statement info(*this, QStringLiteral("PRAGMA table_info(\"%1\")")
+                                  .arg(QString(table).replace(u'"', QStringLiteral("\"\""))));
+        while (info.step())
+            names.append(info.column(1).toString());
+        it = m_columns.emplace(table.toLower(), names).first;
+    }
+    return it->second;
+}
+
+int Database::changes() const {
+    return sqlite3_changes(m_handle);
 }
 
 void Database::exec(const char* sql) {

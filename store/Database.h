@@ -3,9 +3,11 @@
 #include "store/Statement.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <map>
 
 #include <memory>
-#include <optional>
 
 struct sqlite3;
 
@@ -31,13 +33,17 @@ public:
 
     std::shared_ptr<RecordSet> openRecordSet(const QString& queryText);
 
+    // A prepared statement for sql, made once and kept for the life of the connection.
+    Statement& statement(const QString& sql);
+
+    // The column names of a table, read once; empty when there is no such table.
+    const QStringList& columns(const QString& table);
+
     // Runs SQL that takes no parameters and returns no rows.
     void exec(const char* sql);
 
-    // Changes with every write, through this connection or another, so that record sets
-    // know when a row they hold is stale.
-    quint64 generation();
-    void wrote() { ++m_ownWrites; }
+    // Rows changed by the last write.
+    int changes() const;
 
     // Raises the error that matches an engine result code.
     [[noreturn]] void fail(int resultCode, const QString& context = {}) const;
@@ -59,8 +65,8 @@ public:
 private:
     QString m_path;
     sqlite3* m_handle = nullptr;
-    quint64 m_ownWrites = 0;
-    std::optional<Statement> m_dataVersion;
+    std::map<QString, Statement> m_statements;
+    std::map<QString, QStringList> m_columns;
 };
 
 } // namespace store

