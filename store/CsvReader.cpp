@@ -1,5 +1,7 @@
 #include "store/CsvReader.h"
 
+#include <QStringDecoder>
+
 #include <csv.h>
 
 #include <memory>
@@ -23,8 +25,11 @@ void onField(void* data, size_t size, void* out) {
         return;
     }
     const QByteArray bytes(static_cast<const char*>(data), qsizetype(size));
-    const QString text = QString::fromUtf8(bytes);
-    if (text.contains(QChar::ReplacementCharacter) && !bytes.contains("\xef\xbf\xbd"))
+    // Each field on its own: a leading U+FEFF is text here, not a byte-order mark.
+    QStringDecoder decode(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom |
+                                                      QStringConverter::Flag::Stateless);
+    const QString text = decode(bytes);
+    if (decode.hasError())
         c->badText = true;
     c->current.fields.emplace_back(text);
 }
@@ -72,6 +77,8 @@ std::vector<CsvRecord> readCsv(const QByteArray& text) {
     }
     if (csv_fini(parser.get(), onField, onRecord, &c) != 0)
         throw CsvError(c.recordLine, QStringLiteral("a quoted field is not closed"));
+    if (c.badText) // in a last line without a line break
+        throw CsvError(c.recordLine, QStringLiteral("the text is not UTF-8"));
     return std::move(c.records);
 }
 
@@ -81,7 +88,8 @@ QByteArray csvField(const std::optional<QString>& value) {
     const QByteArray text = value->toUtf8();
     const bool quote = text.isEmpty() || text.contains(',') || text.contains('"') ||
                        text.contains('\n') || text.contains('\r') || text.startsWith(' ') ||
-                       text.startsWith('\t') || text.endsWith(' ') || text.endsWith('\t');
+                       text.startsWith('\t') || text.endsWith(' ') || text.endsWith('\t') ||
+                       text.startsWith("\xef\xbb\xbf"); // else read as a byte-order mark
     if (!quote)
         return text;
     return '"' + QByteArray(text).replace("\"", "\"\"") + '"';
