@@ -42,9 +42,7 @@ public:
     void edit();
     void setField(const QString& name, const QVariant& value);
     void update();
-    bool editing() const { return m_editing; }
 
-    const QStringList& fieldNames() const { return m_columns; }
 
 private:
     int columnIndex(const QString& name) const;

@@ -38,13 +38,6 @@ std::optional<QString> markFieldName(const QString& markField) {
     return std::nullopt;
 }
 
-std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField) {
-    const std::optional<QString> name = markFieldName(markField);
-    if (!name)
-        return std::nullopt;
-    return isYes(cards.field(*name));
-}
-
 namespace {
 
 // Text that needs no shaping (Latin and the like, without combining marks) is laid out

@@ -20,9 +20,6 @@ QString cardText(const QVariant& value);
 // A yes/no value: 0 is no, any other value yes; a null is no.
 bool isYes(const QVariant& value);
 
-// The state of the mark box for the current record: ticked unless the active mark field
-// holds 0; nothing when markField names none of the six mark fields.
-std::optional<bool> storedMark(store::RecordSet& cards, const QString& markField);
 
 // The mark field that markField names, compared exactly with "Mark1" to "Mark6".
 std::optional<QString> markFieldName(const QString& markField);
