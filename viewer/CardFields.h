@@ -20,7 +20,6 @@ QString cardText(const QVariant& value);
 // A yes/no value: 0 is no, any other value yes; a null is no.
 bool isYes(const QVariant& value);
 
-
 // The mark field that markField names, compared exactly with "Mark1" to "Mark6".
 std::optional<QString> markFieldName(const QString& markField);
 
