@@ -6,13 +6,12 @@
 #include "app/Look.h"
 #include "app/Windows.h"
 
-#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace app {
 
 FrmAbout::FrmAbout()
-    : QWidget(dialogParent())
+    : Window(dialogParent())
     , ui(std::make_unique<Ui::frmAbout>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -38,14 +37,8 @@ void FrmAbout::keyPressEvent(QKeyEvent* event) {
         ui->cmdOK->click();
         return;
     default:
-        QWidget::keyPressEvent(event);
+        Window::keyPressEvent(event);
     }
-}
-
-void FrmAbout::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted())
-        windowClosed(this);
 }
 
 } // namespace app

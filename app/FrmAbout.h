@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Windows.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +13,7 @@ class frmAbout;
 namespace app {
 
 // Product name, version, publisher and disclaimer; OK, Enter, Escape and the close box end it.
-class FrmAbout : public QWidget {
+class FrmAbout : public app::Window<QWidget> {
     Q_OBJECT
 
 public:
@@ -24,7 +26,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::unique_ptr<Ui::frmAbout> ui;

@@ -13,7 +13,6 @@
 #include "store/RecordSet.h"
 #include "viewer/FrmMain.h"
 
-#include <QCloseEvent>
 #include <QDir>
 
 namespace app {
@@ -78,12 +77,6 @@ void FrmSplash::btn_Continue_Click() {
     s.MarkField = QStringLiteral("Mark1");
     showWindow<viewer::FrmMain>();
     close();
-}
-
-void FrmSplash::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted())
-        windowClosed(this);
 }
 
 } // namespace app

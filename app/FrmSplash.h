@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Windows.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -11,7 +13,7 @@ class frmSplash;
 namespace app {
 
 // The start-up window: waits for Continue, which opens the bank and the main window.
-class FrmSplash : public QWidget {
+class FrmSplash : public app::Window<QWidget> {
     Q_OBJECT
 
 public:
@@ -23,8 +25,6 @@ public:
     void btn_Continue_Click();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     std::unique_ptr<Ui::frmSplash> ui;
 };

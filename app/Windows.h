@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QCloseEvent>
 #include <QPointer>
 #include <QWidget>
 
 #include <concepts>
+#include <stdexcept>
 
 namespace app {
 
@@ -20,10 +22,29 @@ template <class W> W* loadedWindow() {
     return static_cast<W*>(detail::find(W::staticMetaObject));
 }
 
+// The base of every window: a close that is accepted unloads it.
+template <class Base> class Window : public Base {
+public:
+    using Base::Base;
+
+protected:
+    void closeEvent(QCloseEvent* event) override {
+        Base::closeEvent(event);
+        if (event->isAccepted())
+            detail::forget(*this->metaObject(), this);
+    }
+};
+
 template <class W> W& window() {
     if (W* existing = loadedWindow<W>())
         return *existing;
     auto* created = new W;
+    // The registry keys on the class's own meta-object; a class without Q_OBJECT would
+    // share its base's and be mistaken for another window.
+    if (created->metaObject() != &W::staticMetaObject) {
+        delete created;
+        throw std::logic_error("a window class lacks Q_OBJECT");
+    }
     created->setAttribute(Qt::WA_DeleteOnClose);
     detail::remember(W::staticMetaObject, created);
     if constexpr (requires { created->Form_Load(); }) {
@@ -44,11 +65,6 @@ template <class W> W& showWindow() {
     shown.raise();
     shown.activateWindow();
     return shown;
-}
-
-// Called from a window's close event once the close is accepted.
-template <class W> void windowClosed(W* closing) {
-    detail::forget(W::staticMetaObject, closing);
 }
 
 // Destroys every loaded window at once (tests start each case afresh).

@@ -16,7 +16,6 @@
 #include "viewer/FrmMain.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QKeyEvent>
 
 namespace selection {
@@ -24,7 +23,7 @@ namespace selection {
 using app::state;
 
 FrmOptions::FrmOptions()
-    : QWidget(app::dialogParent())
+    : Window(app::dialogParent())
     , ui(std::make_unique<Ui::frmOptions>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
@@ -158,13 +157,7 @@ void FrmOptions::keyPressEvent(QKeyEvent* event) {
         ui->cmdCancel->click();
         return;
     }
-    QWidget::keyPressEvent(event);
-}
-
-void FrmOptions::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted())
-        app::windowClosed(this);
+    Window::keyPressEvent(event);
 }
 
 } // namespace selection

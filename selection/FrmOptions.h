@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Windows.h"
+
 #include <QWidget>
 
 #include <array>
@@ -17,7 +19,7 @@ namespace selection {
 struct OptionsChoice;
 
 // Chooses the card set: a pre-made set, categories, or the active custom set.
-class FrmOptions : public QWidget {
+class FrmOptions : public app::Window<QWidget> {
     Q_OBJECT
 
 public:
@@ -42,7 +44,6 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void showFirstCard();

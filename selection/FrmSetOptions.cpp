@@ -6,13 +6,13 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "selection/FrmOptions.h"
+#include "store/MarkFields.h"
 #include "store/RecordSet.h"
 #include "ui_FrmMain.h"
 #include "viewer/CardFields.h"
 #include "viewer/FrmMain.h"
 
 #include <QButtonGroup>
-#include <QCloseEvent>
 #include <QRadioButton>
 
 namespace selection {
@@ -46,7 +46,7 @@ bool FrmSetOptions::eventFilter(QObject* watched, QEvent* event) {
         if (auto* option = qobject_cast<QRadioButton*>(watched))
             option->setChecked(true);
     }
-    return QWidget::eventFilter(watched, event);
+    return Window::eventFilter(watched, event);
 }
 
 void FrmSetOptions::cmdOK_Click() {
@@ -65,19 +65,13 @@ void FrmSetOptions::cmdOK_Click() {
         Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
         main.Mark->setText(QStringLiteral("Add to Custom Set #%1").arg(n));
         if (state().CardSet && state().CardSet->recordCount() > 0)
-            main.Mark->setChecked(viewer::isYes(state().CardSet->field(field)));
+            main.Mark->setChecked(store::isYes(state().CardSet->field(field)));
     }
     close();
 }
 
 void FrmSetOptions::cmdCancel_Click() {
     close();
-}
-
-void FrmSetOptions::closeEvent(QCloseEvent* event) {
-    QWidget::closeEvent(event);
-    if (event->isAccepted())
-        app::windowClosed(this);
 }
 
 } // namespace selection

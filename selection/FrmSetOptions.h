@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Windows.h"
+
 #include <QWidget>
 
 #include <array>
@@ -14,7 +16,7 @@ class frmSetOptions;
 namespace selection {
 
 // Chooses which of the six custom sets is active.
-class FrmSetOptions : public QWidget {
+class FrmSetOptions : public app::Window<QWidget> {
     Q_OBJECT
 
 public:
@@ -30,7 +32,6 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     std::unique_ptr<Ui::frmSetOptions> ui;

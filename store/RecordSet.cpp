@@ -33,7 +33,7 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
                         .arg(m_table, m_db->path()));
 
     // Names are checked here: the engine would read an unknown quoted name as a text.
-    QString sql = QStringLiteral("SELECT rowid FROM %1").arg(quoteName(m_table));
+    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_rowId, quoteName(m_table));
     QVariantList binds;
     for (size_t i = 0; i < query.conditions.size(); ++i) {
         const Condition& term = query.conditions[i];
@@ -52,7 +52,7 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
             break;
         }
     }
-    sql += QStringLiteral(" ORDER BY rowid");
+    sql += QStringLiteral(" ORDER BY ") + m_rowId;
 
     Statement& select = m_db->statement(sql);
     for (qsizetype i = 0; i < binds.size(); ++i)
@@ -128,8 +128,8 @@ QVariantList RecordSet::fields(const QStringList& names) {
     requireCurrent();
     // One statement reads them all, straight from the file: what is stored is what is seen.
     Statement& select =
-        m_db->statement(QStringLiteral("SELECT %1 FROM %2 WHERE rowid = ?1")
-                            .arg(quoted.join(QStringLiteral(", ")), quoteName(m_table)));
+        m_db->statement(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
+                            .arg(quoted.join(QStringLiteral(", ")), quoteName(m_table), m_rowId));
     select.bind(1, m_rows[size_t(m_pos)]);
     if (!select.step()) {
         select.reset();
@@ -180,8 +180,8 @@ void RecordSet::update() {
     if (values.isEmpty())
         return; // nothing changed, nothing to write
 
-    Statement& statement = m_db->statement(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = ?%3")
-                                               .arg(quoteName(m_table), assignments)
+    Statement& statement = m_db->statement(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                                               .arg(quoteName(m_table), assignments, m_rowId)
                                                .arg(values.size() + 1));
     for (qsizetype i = 0; i < values.size(); ++i)
         statement.bind(int(i + 1), values[i]);

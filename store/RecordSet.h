@@ -43,7 +43,6 @@ public:
     void setField(const QString& name, const QVariant& value);
     void update();
 
-
 private:
     int columnIndex(const QString& name) const;
     void requireCurrent() const;
@@ -51,6 +50,7 @@ private:
 
     std::shared_ptr<Database> m_db;
     QString m_table;
+    QString m_rowId = QStringLiteral("rowid"); // the name that reaches a record's row id
     QStringList m_columns;
     QHash<QString, int> m_columnByName; // lower-case name
     std::vector<qint64> m_rows;

@@ -10,6 +10,7 @@
 #include "app/Windows.h"
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
+#include "store/MarkFields.h"
 #include "store/RecordSet.h"
 #include "viewer/CardFields.h"
 
@@ -98,7 +99,7 @@ void FrmMain::StoreMark() {
         return; // an empty card set has nothing to mark
     store::RecordSet& cards = *state().CardSet;
     cards.edit();
-    if (const std::optional<QString> field = markFieldName(state().MarkField))
+    if (const std::optional<QString> field = store::markFieldName(state().MarkField))
         cards.setField(*field, ui->Mark->isChecked() ? 1 : 0);
     cards.update();
 }
@@ -166,7 +167,7 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ui->btn_AnswerToggle &&
         (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick))
         app::handler([this] { btn_AnswerToggle_MouseDown(); })();
-    return QMainWindow::eventFilter(watched, event);
+    return Window::eventFilter(watched, event);
 }
 
 void FrmMain::btnOptions_Click() {
@@ -207,11 +208,9 @@ void FrmMain::itmExit_Click() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    QMainWindow::closeEvent(event);
-    if (event->isAccepted()) {
-        app::windowClosed(this);
+    Window::closeEvent(event);
+    if (event->isAccepted())
         QCoreApplication::quit();
-    }
 }
 
 } // namespace viewer

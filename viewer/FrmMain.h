@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/Windows.h"
+
 #include <QMainWindow>
 
 #include <memory>
@@ -11,7 +13,7 @@ class FrmMain;
 namespace viewer {
 
 // The card viewer: shows the current card of the card set and moves through it.
-class FrmMain : public QMainWindow {
+class FrmMain : public app::Window<QMainWindow> {
     Q_OBJECT
 
 public:
