@@ -33,13 +33,33 @@ QString failureText(std::exception_ptr failure) {
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);
 }
 
-void reportFailure(std::exception_ptr failure) {
+namespace {
+
+[[noreturn]] void showAndEnd(std::exception_ptr failure) {
     const QString text = failureText(failure);
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
     std::fflush(stderr);
     showMessage(text);
     // The bank is consistent after every handler step, so nothing needs closing.
     std::_Exit(EXIT_FAILURE);
+}
+
+FailureReporter& reporter() {
+    static FailureReporter current = nullptr;
+    return current;
+}
+
+} // namespace
+
+void setFailureReporter(FailureReporter replacement) {
+    reporter() = replacement;
+}
+
+void reportFailure(std::exception_ptr failure) {
+    if (FailureReporter replacement = reporter())
+        replacement(failure);
+    else
+        showAndEnd(failure);
 }
 
 } // namespace app

@@ -11,8 +11,11 @@ namespace app {
 // description.
 QString failureText(std::exception_ptr failure);
 
-// Reports a failure that escaped an event handler, then ends the process.
-[[noreturn]] void reportFailure(std::exception_ptr failure);
+// What becomes of a failure that escaped an event handler. The program's own reporter shows
+// it and ends the process; tests put one in that fails the running test instead.
+using FailureReporter = void (*)(std::exception_ptr failure);
+void setFailureReporter(FailureReporter reporter); // nullptr: the program's own
+void reportFailure(std::exception_ptr failure);
 
 // Wraps an event handler for connect(): what escapes it is reported at this boundary.
 template <class Handler> auto handler(Handler run) {

@@ -1,5 +1,10 @@
 #include "app/Windows.h"
 
+#include "app/ProgramFolder.h"
+#include "app/ProgramState.h"
+
+#include <QCoreApplication>
+#include <QEvent>
 #include <QHash>
 
 namespace app {
@@ -36,6 +41,14 @@ void unloadAllWindows() {
     loaded().clear();
     for (QWidget* window : windows)
         delete window;
+}
+
+void resetProgram() {
+    unloadAllWindows();
+    state() = {};
+    setProgramFolder({});
+    // Windows closed earlier delete themselves later; no event loop may come to run that.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace app

@@ -67,7 +67,11 @@ template <class W> W& showWindow() {
     return shown;
 }
 
-// Destroys every loaded window at once (tests start each case afresh).
+// Destroys every loaded window at once.
 void unloadAllWindows();
+
+// Unloads every window and clears the program state: a fresh run in the same process, for
+// tests and the benchmark.
+void resetProgram();
 
 } // namespace app

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what Memvane needs to build, run and test on Debian 12; quiet when all is there.
+# Installs what Memvane needs to build, run and test on Debian 12; one line when all is there.
 set -euo pipefail
 
 packages=(
@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlcipher-dev sqlcipher libcsv-dev
     fonts-liberation xvfb xauth
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 
 missing=()
@@ -16,12 +16,21 @@ for package in "${packages[@]}"; do
         missing+=("$package")
     fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-if [ "$(id -u)" -ne 0 ]; then
-    sudo="sudo"
+if [ ${#missing[@]} -eq 0 ]; then
+    echo "install-deps: every package is there"
+    exit 0
 fi
-echo "Installing: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+
+# sudo drops the environment, so the variable goes through env.
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    sudo=(sudo)
+fi
+echo "install-deps: installing ${missing[*]}"
+echo "install-deps: reading the package lists"
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+echo "install-deps: downloading and unpacking (a few minutes on a fresh machine)"
+# apt prints one line a package as it goes, so a slow download still shows progress.
+"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    "${missing[@]}" | grep --line-buffered -E '^(Get|Unpacking|Setting up)' || true
+echo "install-deps: done"

@@ -1,10 +1,24 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the suite, the suite again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets for a bounded time.
+# Installs what is missing, builds, and runs every test: the format check, the suite, the
+# suite again under AddressSanitizer and UndefinedBehaviorSanitizer, and the fuzz targets for
+# a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+phase() {
+    echo
+    echo "=== test: $*"
+}
+phase "1/6 packages"
 scripts/install-deps.sh
-scripts/build.sh
+phase "2/6 format"
+scripts/check-format.sh
+phase "3/6 build, warnings as errors, with the benchmark and the screenshot tool"
+scripts/build.sh -DMEMVANE_WERROR=ON -DMEMVANE_EXTRAS=ON
+phase "4/6 the suite"
 ctest --test-dir build --output-on-failure -j2
+phase "5/6 the suite under ASan, UBSan and LSan"
 scripts/test-sanitizers.sh
+phase "6/6 fuzzing"
 scripts/fuzz.sh
+echo
+echo "=== test: PASSED: every phase"

@@ -42,7 +42,8 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { resetProgram(); }
+    void initTestCase() { initGuiTests(); }
+    void cleanup() { cleanupGuiTest(); }
 
     void continueOpensTheBankAndShowsTheFirstCard() {
         auto rows = numberedRows(20);
@@ -116,8 +117,7 @@ private slots:
         QCOMPARE(checksum(folder.bank()), before);
     }
 
-    void failuresReadAsRunTimeErrors()
-    {
+    void failuresReadAsRunTimeErrors() {
         QCOMPARE(app::failureText(std::make_exception_ptr(
                      store::Error(3024, QStringLiteral("Could not find file 'x'.")))),
                  QStringLiteral("Run-time error '3024':\n\nCould not find file 'x'."));

@@ -48,8 +48,8 @@ class TestWindows : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { app::applyLook(); }
-    void cleanup() { resetProgram(); }
+    void initTestCase() { initGuiTests(); }
+    void cleanup() { cleanupGuiTest(); }
 
     void layouts_data() {
         QTest::addColumn<QString>("window");
@@ -131,7 +131,7 @@ private slots:
         QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window),
                  QColor(128, 128, 128));
         QCOMPARE(about.controls().Line1_0->palette().color(QPalette::Window), QColor(Qt::white));
-        const int disclaimer = about.controls().lblDescription->text().size();
+        const qsizetype disclaimer = about.controls().lblDescription->text().size();
         QVERIFY2(disclaimer > 330 && disclaimer < 400, qPrintable(QString::number(disclaimer)));
         QCOMPARE(about.controls().lblDescription->text().count(QStringLiteral(". ")), 2);
         // The name picture shows unscaled in a box three rows shorter than the picture.

@@ -57,8 +57,8 @@ class TestDialogs : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { app::applyLook(); }
-    void cleanup() { resetProgram(); }
+    void initTestCase() { initGuiTests(); }
+    void cleanup() { cleanupGuiTest(); }
 
     void layouts_data() {
         QTest::addColumn<QString>("window");

@@ -1,9 +1,11 @@
 #include "tests/support/TestBank.h"
 
+#include "app/Failure.h"
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
+#include "app/launch.h"
 #include "selection/Categories.h"
 #include "viewer/FrmMain.h"
 
@@ -18,6 +20,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 #include <QUuid>
 
@@ -194,10 +197,26 @@ ProgramFolder::~ProgramFolder() {
     QDir(m_root).removeRecursively();
 }
 
-void resetProgram() {
-    app::unloadAllWindows();
-    app::state() = {};
-    app::setProgramFolder({});
+namespace {
+
+void failTheRunningTest(std::exception_ptr failure) {
+    QTest::qFail(qPrintable(app::failureText(failure)), __FILE__, __LINE__);
+}
+
+} // namespace
+
+void initGuiTests() {
+    app::applyLook();
+    app::setFailureReporter(failTheRunningTest);
+}
+
+void cleanupGuiTest() {
+    resetProgram();
+    QStringList left;
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        left << QStringLiteral("%1 (%2)").arg(window->objectName(),
+                                              window->metaObject()->className());
+    QVERIFY2(left.isEmpty(), qPrintable(QStringLiteral("windows left: ") + left.join(", ")));
 }
 
 viewer::FrmMain& startProgram(const QString& folder) {
@@ -207,35 +226,26 @@ viewer::FrmMain& startProgram(const QString& folder) {
     return *app::loadedWindow<viewer::FrmMain>();
 }
 
-class MessageCatcher::Watcher : public QObject {
-public:
-    explicit Watcher(MessageCatcher& owner)
-        : m_owner(owner) {}
+MessageAnswerer::MessageAnswerer(std::function<void(const QMessageBox&)> seen)
+    : m_seen(std::move(seen)) {
+    startTimer(10);
+}
 
-protected:
-    void timerEvent(QTimerEvent*) override {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        m_owner.m_texts << box->text();
-        m_owner.m_title = box->windowTitle();
-        m_owner.m_hadIcon = box->icon() != QMessageBox::NoIcon;
-        m_owner.m_buttons = int(box->buttons().size());
-        box->button(QMessageBox::Ok)->click();
-    }
-
-private:
-    MessageCatcher& m_owner;
-};
+void MessageAnswerer::timerEvent(QTimerEvent*) {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+        return;
+    m_seen(*box);
+    box->button(QMessageBox::Ok)->click();
+}
 
 MessageCatcher::MessageCatcher()
-    : m_watcher(new Watcher(*this)) {
-    m_timer = m_watcher->startTimer(10);
-}
-
-MessageCatcher::~MessageCatcher() {
-    delete m_watcher;
-}
+    : m_answerer([this](const QMessageBox& box) {
+        m_texts << box.text();
+        m_title = box.windowTitle();
+        m_hadIcon = box.icon() != QMessageBox::NoIcon;
+        m_buttons = int(box.buttons().size());
+    }) {}
 
 QString caption(const QWidget* control) {
     if (auto* box = qobject_cast<const QGroupBox*>(control))

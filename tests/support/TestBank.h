@@ -1,13 +1,18 @@
 #pragma once
 
+#include "app/Windows.h"
+
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <vector>
 
+class QMessageBox;
 class QWidget;
 
 namespace viewer {
@@ -55,17 +60,35 @@ private:
     QString m_folder;
 };
 
+// For a test binary's initTestCase: the program's look, and a failure that escapes an event
+// handler fails the running test at once, with its text, instead of ending the process.
+void initGuiTests();
+
+// For a test's cleanup: a fresh run for the next case, and no window left behind.
+void cleanupGuiTest();
+
 // Forgets windows and program state, so each case starts as a fresh run.
-void resetProgram();
+using app::resetProgram;
 
 // Runs start-up in process on the bank of folder: Continue on the start-up window.
 viewer::FrmMain& startProgram(const QString& folder);
 
-// Answers the next message box with OK and returns its text (empty if none came).
+// While it lives, answers every message box that comes up with OK, after showing it to seen.
+class MessageAnswerer : public QObject {
+public:
+    explicit MessageAnswerer(std::function<void(const QMessageBox&)> seen);
+
+protected:
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    std::function<void(const QMessageBox&)> m_seen;
+};
+
+// Answers message boxes with OK and keeps what they showed.
 class MessageCatcher {
 public:
     MessageCatcher();
-    ~MessageCatcher();
     QStringList texts() const { return m_texts; }
     QString title() const { return m_title; }
     bool hadIcon() const { return m_hadIcon; }
@@ -76,9 +99,7 @@ private:
     QString m_title;
     bool m_hadIcon = false;
     int m_buttons = 0;
-    int m_timer = 0;
-    class Watcher;
-    Watcher* m_watcher;
+    MessageAnswerer m_answerer;
 };
 
 // What a control shows as its caption: a frame's title, a label's or button's text, a text

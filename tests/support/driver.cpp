@@ -7,6 +7,7 @@
 #include "app/ProgramFolder.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "tests/support/TestBank.h"
 #include "ui_FrmMain.h"
 #include "ui_frmSplash.h"
 #include "viewer/FrmMain.h"
@@ -61,14 +62,8 @@ int main(int argc, char* argv[]) {
     }
     app::setProgramFolder(args[1]);
     app::launch();
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, &application, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            say("message: " + box->text().replace('\n', "\\n"));
-            box->button(QMessageBox::Ok)->click();
-        }
-    });
-    answer.start(20);
+    testing::MessageAnswerer answer(
+        [](const QMessageBox& box) { say("message: " + box.text().replace('\n', "\\n")); });
     QTimer::singleShot(0, &application, [steps = args.mid(2)] { play(steps); });
     return application.exec();
 }

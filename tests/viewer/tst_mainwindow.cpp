@@ -39,8 +39,8 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { app::applyLook(); }
-    void cleanup() { resetProgram(); }
+    void initTestCase() { initGuiTests(); }
+    void cleanup() { cleanupGuiTest(); }
 
     void layoutTable_data() {
         QTest::addColumn<QString>("name");
