@@ -11,8 +11,6 @@
 #include "selection/QueryBuilder.h"
 #include "store/Database.h"
 #include "store/RecordSet.h"
-#include "ui_FrmMain.h"
-#include "viewer/CardFields.h"
 #include "viewer/FrmMain.h"
 
 #include <QButtonGroup>
@@ -116,22 +114,12 @@ void FrmOptions::cmdOK_Click() {
             "The selected Custom Set does not contain any previously Marked questions."));
         return;
     }
-    showFirstCard();
+    app::window<viewer::FrmMain>().showNewCardSet();
     close();
 }
 
-void FrmOptions::showFirstCard() {
-    store::RecordSet& cards = *state().CardSet;
-    Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
-    viewer::writeCard(main, cards, state().MarkField);
-
-    cards.moveLast();
-    cards.moveFirst();
-    const int m = cards.recordCount();
-    main.CountLabel->setText(QStringLiteral("1 of %1").arg(m));
-    main.Next->setEnabled(m != 1);
-    main.Previous->setEnabled(false);
-    main.GoFirst->setEnabled(false);
+void FrmOptions::showCustomSet(int n) {
+    TestType[2]->setText(QStringLiteral("Custom Set #%1 Memvane Only").arg(n));
 }
 
 void FrmOptions::cmdCancel_Click() {

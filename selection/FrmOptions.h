@@ -42,12 +42,13 @@ public:
 
     OptionsChoice choice() const;
 
+    // Names the custom set n in the custom-set option's caption.
+    void showCustomSet(int n);
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void showFirstCard();
-
     std::unique_ptr<Ui::frmOptions> ui;
 };
 

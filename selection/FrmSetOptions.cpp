@@ -8,8 +8,6 @@
 #include "selection/FrmOptions.h"
 #include "store/MarkFields.h"
 #include "store/RecordSet.h"
-#include "ui_FrmMain.h"
-#include "viewer/CardFields.h"
 #include "viewer/FrmMain.h"
 
 #include <QButtonGroup>
@@ -58,14 +56,9 @@ void FrmSetOptions::cmdOK_Click() {
         }
     }
     if (n != 0) {
-        const QString field = QStringLiteral("Mark%1").arg(n);
-        state().MarkField = field;
-        app::window<FrmOptions>().TestType[2]->setText(
-            QStringLiteral("Custom Set #%1 Memvane Only").arg(n));
-        Ui::FrmMain& main = app::window<viewer::FrmMain>().controls();
-        main.Mark->setText(QStringLiteral("Add to Custom Set #%1").arg(n));
-        if (state().CardSet && state().CardSet->recordCount() > 0)
-            main.Mark->setChecked(store::isYes(state().CardSet->field(field)));
+        state().MarkField = store::markFields().at(size_t(n - 1));
+        app::window<FrmOptions>().showCustomSet(n);
+        app::window<viewer::FrmMain>().showCustomSet(n);
     }
     close();
 }

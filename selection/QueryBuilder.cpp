@@ -1,5 +1,7 @@
 #include "selection/QueryBuilder.h"
 
+#include "store/MarkFields.h"
+
 #include <QStringList>
 
 namespace selection {
@@ -47,9 +49,10 @@ void categories(const OptionsChoice& choice, Selection& s) {
 
 void customSet(const OptionsChoice& choice, Selection& s) {
     s.LastTestType = QStringLiteral("2");
-    for (int n = 1; n <= 6; ++n) {
-        if (choice.markField == QStringLiteral("Mark%1").arg(n))
-            s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE WHERE MARK%1 = YES").arg(n);
+    const auto& fields = store::markFields();
+    for (size_t i = 0; i < fields.size(); ++i) {
+        if (choice.markField == fields[i])
+            s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE WHERE MARK%1 = YES").arg(i + 1);
     }
 }
 

@@ -31,6 +31,10 @@ namespace viewer {
 
 using app::state;
 
+QString counterText(int n, int m) {
+    return QStringLiteral("%1 of %2").arg(n).arg(m);
+}
+
 int randomCardNumber(float r, int m) {
     return int(double(r) * double(m) + 1.0);
 }
@@ -88,10 +92,30 @@ void FrmMain::ShowCurrentCard() {
 
     const int p = cards.absolutePosition();
     const int m = cards.recordCount();
-    ui->CountLabel->setText(QStringLiteral("%1 of %2").arg(p + 1).arg(m));
+    ui->CountLabel->setText(counterText(p + 1, m));
     ui->Next->setEnabled(p + 1 != m);
     ui->Previous->setEnabled(p != 0);
     ui->GoFirst->setEnabled(p != 0);
+}
+
+void FrmMain::showNewCardSet() {
+    store::RecordSet& cards = *state().CardSet;
+    writeCard(*ui, cards, state().MarkField);
+    // The count covers the whole set once it has been walked to its end.
+    cards.moveLast();
+    cards.moveFirst();
+    const int m = cards.recordCount();
+    ui->CountLabel->setText(counterText(1, m));
+    ui->Next->setEnabled(m != 1);
+    ui->Previous->setEnabled(false);
+    ui->GoFirst->setEnabled(false);
+}
+
+void FrmMain::showCustomSet(int n) {
+    const QString field = store::markFields().at(size_t(n - 1));
+    ui->Mark->setText(QStringLiteral("Add to Custom Set #%1").arg(n));
+    if (state().CardSet && state().CardSet->recordCount() > 0)
+        ui->Mark->setChecked(store::isYes(state().CardSet->field(field)));
 }
 
 void FrmMain::StoreMark() {

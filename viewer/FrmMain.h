@@ -27,6 +27,11 @@ public:
     void ShowCurrentCard();
     void StoreMark();
 
+    // What the dialogs ask of the main window: the first card of a card set just opened,
+    // and the mark box of the custom set n that has just become active.
+    void showNewCardSet();
+    void showCustomSet(int n);
+
     void GoFirst_Click();
     void Next_Click();
     void Previous_Click();
@@ -53,6 +58,9 @@ private:
 
     std::unique_ptr<Ui::FrmMain> ui;
 };
+
+// The counter: "n of m".
+QString counterText(int n, int m);
 
 // The position, 1 to m, that a draw r in [0, 1) picks in a set of m cards.
 int randomCardNumber(float r, int m);
