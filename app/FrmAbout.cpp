@@ -1,7 +1,6 @@
 #include "app/FrmAbout.h"
 #include "ui_frmAbout.h"
 
-#include "app/Dialogs.h"
 #include "app/Failure.h"
 #include "app/Look.h"
 #include "app/Windows.h"

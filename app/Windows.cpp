@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHash>
+#include <QMainWindow>
 
 namespace app {
 
@@ -35,6 +36,14 @@ void forget(const QMetaObject& type, QWidget* window) {
 }
 
 } // namespace detail
+
+QWidget* dialogParent() {
+    for (QWidget* window : loaded()) {
+        if (qobject_cast<QMainWindow*>(window))
+            return window;
+    }
+    return nullptr;
+}
 
 void unloadAllWindows() {
     const auto windows = loaded().values();

@@ -67,6 +67,10 @@ template <class W> W& showWindow() {
     return shown;
 }
 
+// The window that dialogs stand over, so that they take no task-bar entry of their own: the
+// loaded main window, if there is one.
+QWidget* dialogParent();
+
 // Destroys every loaded window at once.
 void unloadAllWindows();
 

@@ -1,7 +1,7 @@
 #include "bench/BenchBank.h"
 
-#include "selection/Categories.h"
 #include "store/Bank.h"
+#include "store/Categories.h"
 
 #include <QDir>
 
@@ -55,7 +55,7 @@ BankInfo makeBank(const QString& root, int questions) {
     std::uniform_int_distribution<int> answerLength(100, 300);
     std::uniform_int_distribution<int> percent(0, 99);
     std::uniform_int_distribution<size_t> opening(0, QuestionOpenings.size() - 1);
-    const auto& captions = selection::categoryCaptions();
+    const auto& captions = store::categories();
 
     std::vector<store::Question> cards;
     cards.reserve(size_t(questions));

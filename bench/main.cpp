@@ -13,8 +13,8 @@
 #include "bench/BenchBank.h"
 #include "bench/Measure.h"
 #include "bench/RawBank.h"
-#include "selection/Categories.h"
 #include "selection/FrmOptions.h"
+#include "store/Categories.h"
 #include "store/RecordSet.h"
 #include "ui_FrmMain.h"
 #include "viewer/FrmMain.h"
@@ -188,7 +188,7 @@ Pair cardSet(const BankInfo& bank) {
     resetProgram();
 
     std::vector<QByteArray> names;
-    for (const QString& caption : selection::categoryCaptions())
+    for (const QString& caption : store::categories())
         names.push_back(caption.toUtf8());
     std::vector<double> baseline;
     bench::RawBank raw(bank.file);

@@ -1,7 +1,6 @@
 #include "selection/FrmOptions.h"
 #include "ui_frmOptions.h"
 
-#include "app/Dialogs.h"
 #include "app/Failure.h"
 #include "app/Look.h"
 #include "app/MessageBox.h"

@@ -1,9 +1,9 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "app/launch.h"
-#include "selection/Categories.h"
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
+#include "store/Categories.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
 #include "ui_FrmMain.h"
@@ -88,7 +88,7 @@ private slots:
             const QRect g = i <= 7 ? QRect(24, 16 + 24 * i, i == 2 ? 244 : 220, 17)
                                    : QRect(296, 16 + 24 * (i - 8), 180, 17);
             row("o", qPrintable(QStringLiteral("customCheck_%1").arg(i)), "Frame2", g,
-                selection::categoryCaptions()[size_t(i)]);
+                store::categories()[size_t(i)]);
         }
         row("o", "TestType_2", "fraSample1", {16, 352, 185, 29}, "Custom Set #1 Flash Cards Only",
             "Set of User Marked Questions");
@@ -240,7 +240,7 @@ private slots:
         Ui::FrmMain& ui = main.controls();
         QCOMPARE(ui.CountLabel->text(), QStringLiteral("1 of 3")); // questions 3, 10, 18
         QCOMPARE(ui.Question->toPlainText(), QStringLiteral("Question 3"));
-        QCOMPARE(ui.Category->text(), selection::categoryCaptions()[2]);
+        QCOMPARE(ui.Category->text(), store::categories()[2]);
         QVERIFY(ui.Mark->isChecked() == false);
         QVERIFY(ui.Next->isEnabled() && !ui.Previous->isEnabled() && !ui.GoFirst->isEnabled());
         QVERIFY(ui.Answer->isVisible()); // the reveal state stays

@@ -1,5 +1,5 @@
-#include "selection/Categories.h"
 #include "selection/QueryBuilder.h"
+#include "store/Categories.h"
 
 #include <QTest>
 
@@ -21,7 +21,7 @@ OptionsChoice choice(int testType, int premade = 0, std::initializer_list<int> t
         c.premadeType[size_t(premade)] = true;
     for (int i : ticked)
         c.customCheck[size_t(i)] = 1;
-    c.captions = selection::categoryCaptions();
+    c.captions = store::categories();
     c.markField = QString::fromLatin1(markField);
     return c;
 }

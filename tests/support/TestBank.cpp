@@ -6,7 +6,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "app/launch.h"
-#include "selection/Categories.h"
+#include "store/Categories.h"
 #include "viewer/FrmMain.h"
 
 #include <QAbstractButton>
@@ -84,7 +84,7 @@ std::vector<Row> numberedRows(int count) {
         row.id = n;
         row.question = QStringLiteral("Question %1").arg(n);
         row.answer = QStringLiteral("Answer %1").arg(n);
-        row.category = selection::categoryCaptions()[size_t((n - 1) % 15)];
+        row.category = store::categories()[size_t((n - 1) % 15)];
         row.index = 0;
         rows.push_back(row);
     }

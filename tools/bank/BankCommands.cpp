@@ -1,7 +1,7 @@
 #include "tools/bank/BankCommands.h"
 
-#include "selection/Categories.h"
 #include "store/Bank.h"
+#include "store/Categories.h"
 #include "store/CsvReader.h"
 #include "store/Error.h"
 
@@ -73,7 +73,7 @@ void exportCsv(const QStringList& args, QTextStream& out) {
 
 void check(const QStringList& args, QTextStream& out) {
     const auto questions = store::readBank(args[0]);
-    const auto& captions = selection::categoryCaptions();
+    const auto& captions = store::categories();
     QMap<QString, int> perCategory;
     std::array<int, 3> perSet{};
     std::array<int, 6> perMark{};

@@ -1,8 +1,8 @@
-#include "selection/Categories.h"
+#include "store/Categories.h"
 
-namespace selection {
+namespace store {
 
-const std::array<QString, 15>& categoryCaptions() {
+const std::array<QString, 15>& categories() {
     static const std::array<QString, 15> captions = {
         QStringLiteral("The Chemistry of Life"),
         QStringLiteral("Cell Structure and Function"),
@@ -23,4 +23,4 @@ const std::array<QString, 15>& categoryCaptions() {
     return captions;
 }
 
-} // namespace selection
+} // namespace store
