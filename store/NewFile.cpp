@@ -64,6 +64,8 @@ NewFile::NewFile(const QString& target)
 }
 
 NewFile::~NewFile() {
+    if (m_placed)
+        return;
     // Only what this made: the file and the engine's journal beside it, then the folder.
     for (const QString& made : {m_path, m_path + QStringLiteral("-journal")})
         ::unlink(QFile::encodeName(made).constData());
@@ -109,6 +111,7 @@ bool NewFile::place() {
         }
         ::unlink(from.constData());
     }
+    m_placed = true;
     // One sync of the folder keeps both the new name and the private folder's going.
     ::rmdir(QFile::encodeName(m_folder).constData());
     sync(QFileInfo(m_target).path(), QFileInfo(m_target).path());

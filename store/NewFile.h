@@ -31,6 +31,7 @@ private:
     QString m_target;
     QString m_folder;
     QString m_path;
+    bool m_placed = false;
 };
 
 } // namespace store
