@@ -10,6 +10,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "bench/BankTool.h"
 #include "bench/BenchBank.h"
 #include "bench/Measure.h"
 #include "bench/RawBank.h"
@@ -431,6 +432,7 @@ int runAll(const QString& parent) {
     out(QString());
     out(QStringLiteral("Bank text is the UTF-8 bytes of Question, Answer and Category: %1 bytes.")
             .arg(QLocale(QLocale::English).toString(qlonglong(largest.textBytes))));
+    bench::printBankTool(parent);
     std::fflush(stdout);
     return 0;
 }

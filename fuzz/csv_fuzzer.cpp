@@ -1,13 +1,16 @@
 // Feeds arbitrary bytes to store::readCsv and store::parseQuestions. store::CsvError is the
 // expected outcome for text they do not accept; any other exception is a finding, and so is
 // accepted text that does not survive being written back with csvField / questionsCsv and
-// read again (abort, so libFuzzer keeps the input).
+// read again, or that reads differently when handed over in pieces (abort, so libFuzzer keeps
+// the input).
 #include "store/Bank.h"
 #include "store/CsvReader.h"
 
 #include <QByteArrayList>
+#include <QByteArrayView>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -119,6 +122,54 @@ void checkQuestions(const QByteArray& csv) {
         fail("questionsCsv is not stable over a second round trip", written);
 }
 
+// What a reader makes of the text handed over in pieces of one size: its fault as "line N:
+// reason", or what it read, written out.
+template <typename Feed> QString inPieces(const QByteArray& csv, qsizetype size, Feed feed) {
+    try {
+        return feed([&](auto& reader) {
+            for (qsizetype at = 0; at < csv.size(); at += size)
+                reader.feed(QByteArrayView(csv).sliced(at, std::min(size, csv.size() - at)));
+            reader.finish();
+        });
+    } catch (const store::CsvError& e) {
+        return QStringLiteral("line %1: %2").arg(e.line()).arg(e.reason());
+    }
+}
+
+QString recordsInPieces(const QByteArray& csv, qsizetype size) {
+    return inPieces(csv, size, [](auto read) {
+        QString out;
+        store::CsvReader reader([&](store::CsvRecord&& record) {
+            out += QString::number(record.line);
+            for (const auto& field : record.fields)
+                out += field ? u'|' + *field : QStringLiteral("|<null>");
+            out += u'\n';
+        });
+        read(reader);
+        return out;
+    });
+}
+
+QString questionsInPieces(const QByteArray& csv, qsizetype size) {
+    return inPieces(csv, size, [](auto read) {
+        std::vector<store::Question> questions;
+        store::QuestionReader reader([&](const store::Question& q) { questions.push_back(q); });
+        read(reader);
+        return QString::fromUtf8(store::questionsCsv(questions));
+    });
+}
+
+// The readers take text in pieces of any size, and the pieces must not change the answer: the
+// same records and questions, or the same fault on the same line.
+void checkPieces(const QByteArray& csv) {
+    const qsizetype whole = std::max<qsizetype>(csv.size(), 1);
+    const qsizetype piece = csv.isEmpty() ? 1 : 1 + qsizetype(uchar(csv.back()) % 7);
+    if (recordsInPieces(csv, whole) != recordsInPieces(csv, piece))
+        fail("records read in pieces differ from records read whole", csv);
+    if (questionsInPieces(csv, whole) != questionsInPieces(csv, piece))
+        fail("questions read in pieces differ from questions read whole", csv);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -127,5 +178,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     checkRecords(csv);
     checkQuestions(csv);
+    checkPieces(csv);
     return 0;
 }

@@ -8,6 +8,7 @@ packages=(
     libsqlcipher-dev sqlcipher libcsv-dev
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev clang-format
+    strace
 )
 
 missing=()

@@ -1,11 +1,19 @@
-# Run by cmake --install: lays out the program folder. The bank holds the user's marks,
-# so an existing one is never replaced.
+# Run by cmake --install (and cpack): lays out the program folder. The bank holds the user's
+# marks, so an existing one is never replaced; a new one is made from the CSV by the bank tool
+# (TOOL), never copied from the build folder, whose bank holds the developer's marks.
 set(root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
 set(folder "${root}/memvane")
-if(EXISTS "${folder}/db/voreldb.mdb")
-    message(STATUS "Keeping the bank and its marks: ${folder}/db/voreldb.mdb")
+set(bank "${folder}/db/voreldb.mdb")
+if(EXISTS "${bank}")
+    message(STATUS "Keeping the bank and its marks: ${bank}")
 else()
-    file(INSTALL "${BANK}" DESTINATION "${folder}/db")
+    file(MAKE_DIRECTORY "${folder}/db")
+    execute_process(COMMAND "${TOOL}" create "${CSV}" "${bank}"
+                    RESULT_VARIABLE failed OUTPUT_QUIET ERROR_VARIABLE error)
+    if(failed)
+        message(FATAL_ERROR "could not make ${bank}: ${error}")
+    endif()
+    message(STATUS "Installing: ${bank} (made from ${CSV})")
 endif()
 # A program on the PATH, for a tarball that can be unpacked anywhere (into ~/.local, say).
 file(MAKE_DIRECTORY "${root}/bin")

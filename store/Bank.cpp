@@ -4,13 +4,13 @@
 #include "store/CsvReader.h"
 #include "store/Database.h"
 #include "store/Error.h"
+#include "store/MarkFields.h"
+#include "store/NewFile.h"
 #include "store/Statement.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QSet>
+
+#include <utility>
 
 namespace store {
 
@@ -53,23 +53,38 @@ std::shared_ptr<Database> openBank(const QString& path) {
                                       Database::Mode::ReadWrite);
 }
 
-void insertAll(Database& db, const std::vector<Question>& questions) {
-    Statement insert(
-        db, QStringLiteral("INSERT INTO QATABLE (ID, \"Index\", Question, Answer, Category, "
-                           "BASICS, TOUGH, FINAL, Mark1, Mark2, Mark3, Mark4, Mark5, Mark6) "
-                           "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)"));
-    for (const Question& q : questions) {
-        insert.bind(1, q.id);
-        insert.bind(2, q.index.value_or(q.id));
-        insert.bind(3, q.question ? QVariant(*q.question) : QVariant());
-        insert.bind(4, q.answer ? QVariant(*q.answer) : QVariant());
-        insert.bind(5, q.category ? QVariant(*q.category) : QVariant());
+// Writes questions one by one with a statement prepared once.
+class Inserter {
+public:
+    explicit Inserter(Database& db)
+        : m_insert(db,
+                   QStringLiteral(
+                       "INSERT INTO QATABLE (ID, \"Index\", Question, Answer, Category, "
+                       "BASICS, TOUGH, FINAL, Mark1, Mark2, Mark3, Mark4, Mark5, Mark6) "
+                       "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)")) {}
+
+    void operator()(const Question& q) {
+        m_insert.bind(1, q.id);
+        m_insert.bind(2, q.index.value_or(q.id));
+        m_insert.bind(3, q.question ? QVariant(*q.question) : QVariant());
+        m_insert.bind(4, q.answer ? QVariant(*q.answer) : QVariant());
+        m_insert.bind(5, q.category ? QVariant(*q.category) : QVariant());
         for (int i = 0; i < 3; ++i)
-            insert.bind(6 + i, q.sets[size_t(i)]);
+            m_insert.bind(6 + i, q.sets[size_t(i)]);
         for (int i = 0; i < 6; ++i)
-            insert.bind(9 + i, q.marks[size_t(i)]);
-        insert.run();
+            m_insert.bind(9 + i, q.marks[size_t(i)]);
+        m_insert.run();
     }
+
+private:
+    Statement m_insert;
+};
+
+QuestionSource fromList(const std::vector<Question>& questions) {
+    return [&questions](const QuestionSink& sink) {
+        for (const Question& q : questions)
+            sink(q);
+    };
 }
 
 std::optional<QString> optionalText(const QVariant& value) {
@@ -80,55 +95,87 @@ std::optional<QString> optionalText(const QVariant& value) {
 
 } // namespace
 
-std::vector<Question> parseQuestions(const QByteArray& csv) {
-    const std::vector<CsvRecord> records = readCsv(csv);
-    if (records.empty())
+QuestionReader::QuestionReader(QuestionSink sink)
+    : m_sink(std::move(sink))
+    , m_csv([this](CsvRecord&& record) { take(std::move(record)); }) {}
+
+void QuestionReader::feed(QByteArrayView bytes) {
+    m_csv.feed(bytes);
+}
+
+void QuestionReader::finish() {
+    m_csv.finish();
+    if (m_fault)
+        throw *m_fault;
+    if (m_headerFields < 0)
         throw CsvError(1, QStringLiteral("the file is empty; it needs the header row %1")
                               .arg(RequiredColumns.join(u',')));
-    // Columns are found by their header name, so Index and the marks are optional.
-    const CsvRecord& header = records.front();
-    QHash<QString, int> column;
-    for (int i = 0; i < int(header.fields.size()); ++i) {
-        const QString name = header.fields[size_t(i)].value_or(QString()).trimmed();
-        if (!ExportColumns.contains(name) || column.contains(name))
-            throw CsvError(header.line, QStringLiteral("unknown or repeated column '%1' in the "
-                                                       "header")
-                                            .arg(name));
-        column.insert(name, i);
-    }
-    for (const QString& name : RequiredColumns) {
-        if (!column.contains(name))
-            throw CsvError(header.line, QStringLiteral("the header has no column '%1'").arg(name));
-    }
+}
 
-    std::vector<Question> questions;
-    QSet<qint64> ids;
-    for (size_t r = 1; r < records.size(); ++r) {
-        const CsvRecord& record = records[r];
-        if (record.fields.size() != header.fields.size())
-            throw CsvError(record.line, QStringLiteral("%1 fields where the header has %2")
-                                            .arg(record.fields.size())
-                                            .arg(header.fields.size()));
-        auto field = [&](const QString& name) { return record.fields[size_t(column[name])]; };
-        Question q;
-        q.id = integer(field(QStringLiteral("ID")), record.line, QStringLiteral("ID"));
-        if (ids.contains(q.id))
-            throw CsvError(record.line, QStringLiteral("ID %1 is used twice").arg(q.id));
-        ids.insert(q.id);
-        q.question = field(QStringLiteral("Question"));
-        q.answer = field(QStringLiteral("Answer"));
-        q.category = field(QStringLiteral("Category"));
-        for (int i = 0; i < 3; ++i)
-            q.sets[size_t(i)] =
-                flag(field(RequiredColumns[4 + i]), record.line, RequiredColumns[4 + i]);
-        for (int i = 0; i < 6; ++i) {
-            if (column.contains(MarkColumns[i]))
-                q.marks[size_t(i)] = flag(field(MarkColumns[i]), record.line, MarkColumns[i]);
-        }
-        if (column.contains(QStringLiteral("Index")))
-            q.index = integer(field(QStringLiteral("Index")), record.line, QStringLiteral("Index"));
-        questions.push_back(std::move(q));
+// A fault in a record waits for the end of the text, as a fault of the CSV further on wins.
+void QuestionReader::take(CsvRecord&& record) {
+    if (m_fault)
+        return;
+    std::optional<Question> question;
+    try {
+        question = read(record);
+    } catch (const CsvError& fault) {
+        m_fault = fault;
+        return;
     }
+    if (question)
+        m_sink(*question);
+}
+
+std::optional<Question> QuestionReader::read(const CsvRecord& record) {
+    if (m_headerFields < 0) {
+        // Columns are found by their header name, so Index and the marks are optional.
+        for (int i = 0; i < int(record.fields.size()); ++i) {
+            const QString name = record.fields[size_t(i)].value_or(QString()).trimmed();
+            if (!ExportColumns.contains(name) || m_column.contains(name))
+                throw CsvError(
+                    record.line,
+                    QStringLiteral("unknown or repeated column '%1' in the header").arg(name));
+            m_column.insert(name, i);
+        }
+        for (const QString& name : RequiredColumns) {
+            if (!m_column.contains(name))
+                throw CsvError(record.line,
+                               QStringLiteral("the header has no column '%1'").arg(name));
+        }
+        m_headerFields = qsizetype(record.fields.size());
+        return std::nullopt;
+    }
+    if (qsizetype(record.fields.size()) != m_headerFields)
+        throw CsvError(record.line, QStringLiteral("%1 fields where the header has %2")
+                                        .arg(record.fields.size())
+                                        .arg(m_headerFields));
+    auto field = [&](const QString& name) { return record.fields[size_t(m_column[name])]; };
+    Question q;
+    q.id = integer(field(QStringLiteral("ID")), record.line, QStringLiteral("ID"));
+    if (m_ids.contains(q.id))
+        throw CsvError(record.line, QStringLiteral("ID %1 is used twice").arg(q.id));
+    m_ids.insert(q.id);
+    q.question = field(QStringLiteral("Question"));
+    q.answer = field(QStringLiteral("Answer"));
+    q.category = field(QStringLiteral("Category"));
+    for (int i = 0; i < 3; ++i)
+        q.sets[size_t(i)] =
+            flag(field(RequiredColumns[4 + i]), record.line, RequiredColumns[4 + i]);
+    for (int i = 0; i < 6; ++i) {
+        if (m_column.contains(MarkColumns[i]))
+            q.marks[size_t(i)] = flag(field(MarkColumns[i]), record.line, MarkColumns[i]);
+    }
+    if (m_column.contains(QStringLiteral("Index")))
+        q.index = integer(field(QStringLiteral("Index")), record.line, QStringLiteral("Index"));
+    return q;
+}
+
+std::vector<Question> parseQuestions(const QByteArray& csv) {
+    std::vector<Question> questions;
+    QuestionReader reader([&](const Question& q) { questions.push_back(q); });
+    reader.feed(csv);
+    reader.finish();
     return questions;
 }
 
@@ -147,33 +194,47 @@ QByteArray questionsCsv(const std::vector<Question>& questions) {
     return out;
 }
 
-void createBank(const QString& path, const std::vector<Question>& questions) {
+qint64 createBank(const QString& path, const QuestionSource& questions) {
+    const QString refusal = QStringLiteral("'%1' exists already; a bank holds marks, so it is "
+                                           "never overwritten.")
+                                .arg(path);
     if (QFileInfo::exists(path))
-        throw BankError(QStringLiteral("'%1' exists already; a bank holds marks, so it is never "
-                                       "overwritten.")
-                            .arg(path));
-    // Built beside the target and renamed into place: a failure leaves no half bank.
-    const QString building = path + QStringLiteral(".building");
-    QFile::remove(building);
-    try {
-        {
-            Database db(building, ConnectText::parse(BankConnectText), Database::Mode::CreateNew);
-            Database::Transaction writing(db);
-            db.exec("CREATE TABLE QATABLE (ID INTEGER PRIMARY KEY NOT NULL, \"Index\" INTEGER, "
-                    "Question TEXT, Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, "
-                    "FINAL INTEGER, Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, "
-                    "Mark5 INTEGER, Mark6 INTEGER)");
-            insertAll(db, questions);
-            // Card sets by category then read the index, not every page of the file.
-            db.exec("CREATE INDEX QATABLE_Category ON QATABLE (Category)");
-            writing.commit();
-        }
-        if (!QFile::rename(building, path))
-            throw BankError(QStringLiteral("could not create '%1'").arg(path));
-    } catch (...) {
-        QFile::remove(building);
-        throw;
+        throw BankError(refusal);
+    if (const QString journal = path + QStringLiteral("-journal"); QFileInfo::exists(journal))
+        throw BankError(QStringLiteral("'%1' lies where the new bank's journal would be; the "
+                                       "engine would play it back into the new bank. It is "
+                                       "left from another bank: move it away first.")
+                            .arg(journal));
+    NewFile building(path);
+    qint64 count = 0;
+    {
+        Database db(building.path(), ConnectText::parse(BankConnectText),
+                    Database::Mode::CreateNew);
+        Database::Transaction writing(db);
+        db.exec("CREATE TABLE QATABLE (ID INTEGER PRIMARY KEY NOT NULL, \"Index\" INTEGER, "
+                "Question TEXT, Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, "
+                "FINAL INTEGER, Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, "
+                "Mark5 INTEGER, Mark6 INTEGER)");
+        Inserter insert(db);
+        questions([&](const Question& q) {
+            insert(q);
+            ++count;
+        });
+        if (count == 0)
+            throw BankError(QStringLiteral("no questions for '%1': Memvane cannot start on an "
+                                           "empty bank.")
+                                .arg(path));
+        // Card sets by category then read the index, not every page of the file.
+        db.exec("CREATE INDEX QATABLE_Category ON QATABLE (Category)");
+        writing.commit();
     }
+    if (!building.place())
+        throw BankError(refusal);
+    return count;
+}
+
+void createBank(const QString& path, const std::vector<Question>& questions) {
+    createBank(path, fromList(questions));
 }
 
 std::vector<Question> readBank(const QString& path) {
@@ -193,18 +254,19 @@ std::vector<Question> readBank(const QString& path) {
         q.question = optionalText(select.column(1));
         q.answer = optionalText(select.column(2));
         q.category = optionalText(select.column(3));
+        // Yes/no as the program and its card sets read them, whatever another tool stored.
         for (int i = 0; i < 3; ++i)
-            q.sets[size_t(i)] = select.columnInt64(4 + i) != 0;
+            q.sets[size_t(i)] = isYes(select.column(4 + i));
         if (!select.column(7).isNull())
             q.index = select.columnInt64(7);
         for (int i = 0; i < 6; ++i)
-            q.marks[size_t(i)] = select.columnInt64(8 + i) != 0;
+            q.marks[size_t(i)] = isYes(select.column(8 + i));
         questions.push_back(std::move(q));
     }
     return questions;
 }
 
-ImportCounts importQuestions(const QString& path, const std::vector<Question>& questions) {
+ImportCounts importQuestions(const QString& path, const QuestionSource& questions) {
     auto db = openBank(path);
     ImportCounts counts;
     Database::Transaction writing(*db);
@@ -213,26 +275,27 @@ ImportCounts importQuestions(const QString& path, const std::vector<Question>& q
     Statement update(*db, QStringLiteral("UPDATE QATABLE SET Question = ?2, Answer = ?3, "
                                          "Category = ?4, BASICS = ?5, TOUGH = ?6, FINAL = ?7 "
                                          "WHERE ID = ?1"));
-    std::vector<Question> added;
-    for (const Question& q : questions) {
+    Inserter insert(*db);
+    questions([&](const Question& q) {
         find.bind(1, q.id);
         if (!find.step()) {
             find.reset();
-            added.push_back(q);
-            added.back().marks = {};
-            added.back().index.reset();
-            continue;
+            Question added = q;
+            added.marks = {};
+            added.index.reset();
+            insert(added);
+            ++counts.added;
+            return;
         }
-        const bool same = optionalText(find.column(0)) == q.question &&
-                          optionalText(find.column(1)) == q.answer &&
-                          optionalText(find.column(2)) == q.category &&
-                          (find.columnInt64(3) != 0) == (q.sets[0] != 0) &&
-                          (find.columnInt64(4) != 0) == (q.sets[1] != 0) &&
-                          (find.columnInt64(5) != 0) == (q.sets[2] != 0);
+        bool same = optionalText(find.column(0)) == q.question &&
+                    optionalText(find.column(1)) == q.answer &&
+                    optionalText(find.column(2)) == q.category;
+        for (int i = 0; i < 3; ++i)
+            same = same && isYes(find.column(3 + i)) == (q.sets[size_t(i)] != 0);
         find.reset();
         if (same) {
             ++counts.unchanged;
-            continue;
+            return;
         }
         update.bind(1, q.id);
         update.bind(2, q.question ? QVariant(*q.question) : QVariant());
@@ -242,11 +305,13 @@ ImportCounts importQuestions(const QString& path, const std::vector<Question>& q
             update.bind(5 + i, q.sets[size_t(i)]);
         update.run();
         ++counts.updated;
-    }
-    insertAll(*db, added);
-    counts.added = int(added.size());
+    });
     writing.commit();
     return counts;
+}
+
+ImportCounts importQuestions(const QString& path, const std::vector<Question>& questions) {
+    return importQuestions(path, fromList(questions));
 }
 
 } // namespace store

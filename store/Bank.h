@@ -1,9 +1,15 @@
 #pragma once
 
+#include "store/CsvReader.h"
+
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <array>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -24,8 +30,35 @@ struct Question {
     std::optional<qint64> index; // Index; the ID when the CSV has none
 };
 
+// Where questions go as they are read, one at a time.
+using QuestionSink = std::function<void(const Question&)>;
+// Hands every question it has to the sink, in order.
+using QuestionSource = std::function<void(const QuestionSink&)>;
+
 // Questions from CSV text with the header ID,Question,Answer,Category,BASICS,TOUGH,FINAL and,
-// optionally, Index and Mark1 to Mark6. Throws CsvError with the line and the reason.
+// optionally, Index and Mark1 to Mark6, handed over in pieces of any size. Each question goes to
+// the sink as soon as its record is read and found good; after the first fault no more go, and
+// finish() throws CsvError with its line and reason (a fault of the CSV itself anywhere in the
+// text before a fault in a record).
+class QuestionReader {
+public:
+    explicit QuestionReader(QuestionSink sink);
+    void feed(QByteArrayView bytes);
+    void finish();
+
+private:
+    void take(CsvRecord&& record);
+    std::optional<Question> read(const CsvRecord& record);
+
+    QuestionSink m_sink;
+    CsvReader m_csv;
+    qsizetype m_headerFields = -1; // none read yet
+    QHash<QString, int> m_column;
+    QSet<qint64> m_ids;
+    std::optional<CsvError> m_fault;
+};
+
+// The whole text at once.
 std::vector<Question> parseQuestions(const QByteArray& csv);
 
 // The whole bank as CSV: every column, marks included.
@@ -38,7 +71,10 @@ public:
         : std::runtime_error(message.toStdString()) {}
 };
 
-// Writes a new bank; refuses an existing file. Nothing is left behind on failure.
+// Writes a new bank of at least one question; refuses an existing file. It is built in a folder
+// of its own beside path and takes its name only when whole, never in place of a file that came
+// meanwhile; nothing is left behind on failure. Returns the number of questions.
+qint64 createBank(const QString& path, const QuestionSource& questions);
 void createBank(const QString& path, const std::vector<Question>& questions);
 
 // Every question of a bank, in ID order.
@@ -52,6 +88,7 @@ struct ImportCounts {
 
 // Adds new questions and updates texts, category and sets of existing ones by ID; marks
 // and Index stay. All or nothing.
+ImportCounts importQuestions(const QString& path, const QuestionSource& questions);
 ImportCounts importQuestions(const QString& path, const std::vector<Question>& questions);
 
 } // namespace store

@@ -4,22 +4,23 @@
 
 #include <csv.h>
 
-#include <memory>
+#include <algorithm>
+#include <utility>
 
 namespace store {
 
-namespace {
-
-struct Collector {
-    std::vector<CsvRecord> records;
+struct CsvCollector {
+    std::vector<CsvRecord> done; // ended records, passed on once the parser has returned
     CsvRecord current;
     int line = 1;       // the line being fed
     int recordLine = 1; // where the record being read began
     bool badText = false;
 };
 
+namespace {
+
 void onField(void* data, size_t size, void* out) {
-    auto* c = static_cast<Collector*>(out);
+    auto* c = static_cast<CsvCollector*>(out);
     if (!data) {
         c->current.fields.emplace_back(std::nullopt);
         return;
@@ -35,51 +36,104 @@ void onField(void* data, size_t size, void* out) {
 }
 
 void onRecord(int, void* out) {
-    auto* c = static_cast<Collector*>(out);
+    auto* c = static_cast<CsvCollector*>(out);
     c->current.line = c->recordLine;
-    c->records.push_back(std::move(c->current));
+    c->done.push_back(std::move(c->current));
     c->current = {};
 }
 
-struct ParserFree {
-    void operator()(csv_parser* p) const {
-        csv_free(p);
-        delete p;
-    }
-};
+constexpr QByteArrayView ByteOrderMark("\xef\xbb\xbf");
 
 } // namespace
 
-std::vector<CsvRecord> readCsv(const QByteArray& text) {
-    std::unique_ptr<csv_parser, ParserFree> parser(new csv_parser);
-    if (csv_init(parser.get(), CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
-        delete parser.release();
+void CsvReader::ParserFree::operator()(csv_parser* p) const {
+    csv_free(p);
+    delete p;
+}
+
+void CsvReader::CollectorFree::operator()(CsvCollector* c) const {
+    delete c;
+}
+
+CsvReader::CsvReader(RecordSink sink)
+    : m_sink(std::move(sink))
+    , m_c(new CsvCollector) {
+    auto* parser = new csv_parser;
+    if (csv_init(parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
+        delete parser;
         throw CsvError(0, QStringLiteral("out of memory"));
     }
-    Collector c;
-    qsizetype start = 0;
-    if (text.startsWith("\xef\xbb\xbf"))
-        start = 3; // a byte-order mark is not part of the first field
-    while (start < text.size()) {
-        qsizetype end = text.indexOf('\n', start);
-        end = end < 0 ? text.size() : end + 1;
-        const size_t length = size_t(end - start);
-        if (csv_parse(parser.get(), text.constData() + start, length, onField, onRecord, &c) !=
-            length)
-            throw CsvError(c.line, QStringLiteral("a double quote inside a field that is not "
-                                                  "quoted, or text after a closing quote"));
-        if (c.badText)
-            throw CsvError(c.line, QStringLiteral("the text is not UTF-8"));
-        if (parser->pstate == 0) // between records: the next one starts on the next line
-            c.recordLine = c.line + 1;
-        start = end;
-        ++c.line;
+    m_parser.reset(parser);
+}
+
+CsvReader::~CsvReader() = default;
+
+void CsvReader::feed(QByteArrayView bytes) {
+    if (!m_started) {
+        // A byte-order mark is not part of the first field, however the pieces split it.
+        const qsizetype take = std::min(ByteOrderMark.size() - m_head.size(), bytes.size());
+        m_head.append(bytes.first(take));
+        bytes = bytes.sliced(take);
+        if (m_head.size() < ByteOrderMark.size())
+            return;
+        m_started = true;
+        const QByteArray head = std::exchange(m_head, {});
+        if (head != ByteOrderMark)
+            parse(head);
     }
-    if (csv_fini(parser.get(), onField, onRecord, &c) != 0)
-        throw CsvError(c.recordLine, QStringLiteral("a quoted field is not closed"));
-    if (c.badText) // in a last line without a line break
-        throw CsvError(c.recordLine, QStringLiteral("the text is not UTF-8"));
-    return std::move(c.records);
+    parse(bytes);
+}
+
+void CsvReader::finish() {
+    if (!m_started) {
+        m_started = true;
+        parse(std::exchange(m_head, {}));
+    }
+    if (m_c->badText) // in a last line without a line break
+        throw CsvError(m_c->line, QStringLiteral("the text is not UTF-8"));
+    if (csv_fini(m_parser.get(), onField, onRecord, m_c.get()) != 0)
+        throw CsvError(m_c->recordLine, QStringLiteral("a quoted field is not closed"));
+    if (m_c->badText) // in the last field, ended only now
+        throw CsvError(m_c->recordLine, QStringLiteral("the text is not UTF-8"));
+    pass();
+}
+
+// Fed a line at a time, so that an error knows its line.
+void CsvReader::parse(QByteArrayView piece) {
+    while (!piece.isEmpty()) {
+        const qsizetype newline = piece.indexOf('\n');
+        const qsizetype length = newline < 0 ? piece.size() : newline + 1;
+        if (csv_parse(m_parser.get(), piece.data(), size_t(length), onField, onRecord, m_c.get()) !=
+            size_t(length))
+            throw CsvError(m_c->line, QStringLiteral("a double quote inside a field that is not "
+                                                     "quoted, or text after a closing quote"));
+        piece = piece.sliced(length);
+        if (newline >= 0)
+            lineEnded();
+        pass();
+    }
+}
+
+void CsvReader::lineEnded() {
+    if (m_c->badText)
+        throw CsvError(m_c->line, QStringLiteral("the text is not UTF-8"));
+    if (m_parser->pstate == 0) // between records: the next one starts on the next line
+        m_c->recordLine = m_c->line + 1;
+    ++m_c->line;
+}
+
+void CsvReader::pass() {
+    std::vector<CsvRecord> done = std::exchange(m_c->done, {});
+    for (CsvRecord& record : done)
+        m_sink(std::move(record));
+}
+
+std::vector<CsvRecord> readCsv(const QByteArray& text) {
+    std::vector<CsvRecord> records;
+    CsvReader reader([&](CsvRecord&& record) { records.push_back(std::move(record)); });
+    reader.feed(text);
+    reader.finish();
+    return records;
 }
 
 QByteArray csvField(const std::optional<QString>& value) {

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
@@ -14,6 +16,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <algorithm>
+#include <map>
 
 using namespace testing;
 
@@ -397,6 +400,81 @@ private slots:
             QVERIFY(!QFile::exists(bank));
         else
             QCOMPARE(checksum(bank), before);
+    }
+
+    // A new file is synced before it takes its name and its folder after, so that a power cut
+    // leaves either no file or the whole of it.
+    void bankToolSyncsWhatItWrites_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("create") << "create";
+        QTest::newRow("export") << "export";
+    }
+
+    void bankToolSyncsWhatItWrites() {
+        QFETCH(QString, command);
+        if (QStandardPaths::findExecutable(QStringLiteral("strace")).isEmpty())
+            QSKIP("strace is not installed (scripts/install-deps.sh installs it)");
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        const QString bank = scratch.filePath(QStringLiteral("bank.mdb"));
+        const QString csv = scratch.filePath(QStringLiteral("bank.csv"));
+        writeBank(bank, numberedRows(20));
+        QString target = csv;
+        QStringList args = {QStringLiteral("export"), bank, csv};
+        if (command == u"create") {
+            QCOMPARE(runBankTool(args).code, 0);
+            target = scratch.filePath(QStringLiteral("new.mdb"));
+            args = QStringList{QStringLiteral("create"), csv, target};
+        }
+        const QString log = scratch.filePath(QStringLiteral("strace.log"));
+        QProcess traced;
+        traced.start(QStringLiteral("strace"),
+                     QStringList{"-f", "-o", log, "-e",
+                                 "trace=open,openat,fsync,fdatasync,rename,renameat,renameat2,"
+                                 "link,linkat",
+                                 BANK_TOOL} +
+                         args);
+        const Ended ended = finish(traced);
+        if (ended.code != 0 && ended.err.contains(QStringLiteral("ptrace")))
+            QSKIP(qPrintable("strace cannot trace here: " + ended.err));
+        QVERIFY2(ended.status == QProcess::NormalExit && ended.code == 0, qPrintable(ended.err));
+        QVERIFY(QFile::exists(target));
+
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        static const QRegularExpression call(
+            QStringLiteral("^(?:\\d+ +)?(\\w+)\\((.*)\\) += (-?\\d+)"));
+        static const QRegularExpression quoted(QStringLiteral("\"([^\"]*)\""));
+        std::map<int, QString> open; // descriptor: the path it was opened on
+        QStringList synced;          // paths, in the order of their syncs
+        QString source;              // what took the target's name
+        qsizetype syncedBeforeNaming = -1;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            const auto match = call.match(QString::fromUtf8(line));
+            if (!match.hasMatch() || match.captured(3).toInt() < 0)
+                continue;
+            const QString name = match.captured(1);
+            QStringList paths;
+            for (auto it = quoted.globalMatch(match.captured(2)); it.hasNext();)
+                paths << it.next().captured(1);
+            if (name.startsWith(u"open") && !paths.isEmpty())
+                open[match.captured(3).toInt()] = paths.front();
+            else if (name == u"fsync" || name == u"fdatasync")
+                synced << open[match.captured(2).toInt()];
+            else if (paths.size() == 2 && paths.back() == target) {
+                source = paths.front();
+                syncedBeforeNaming = synced.size();
+            }
+        }
+        QVERIFY2(!source.isEmpty(), "no rename or link gave the file its name");
+        QVERIFY2(source != target && QFileInfo(source).fileName() == QFileInfo(target).fileName(),
+                 qPrintable(source));
+        QVERIFY2(synced.first(syncedBeforeNaming).contains(source),
+                 qPrintable(QStringLiteral("%1 was not synced before it took its name; synced: %2")
+                                .arg(source, synced.join(u' '))));
+        QVERIFY2(synced.sliced(syncedBeforeNaming).contains(scratch.path()),
+                 qPrintable(QStringLiteral("the folder was not synced after; synced: %1")
+                                .arg(synced.join(u' '))));
     }
 
     void oddTextsShowAndRoundTrip() {

@@ -1,9 +1,14 @@
 #include "store/Bank.h"
+#include "store/ConnectText.h"
 #include "store/CsvReader.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
 #include "tools/bank/BankCommands.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -40,6 +45,54 @@ QByteArray readFile(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Everything in a folder, hidden entries and folders too.
+QStringList everything(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                  QDir::NoDotAndDotDot);
+}
+
+// What the question reader makes of text handed over in pieces of the given size (0: at once):
+// the fault as "line N: reason", or the questions' IDs.
+QString readInPieces(const QByteArray& csv, qsizetype pieceSize) {
+    QStringList ids;
+    store::QuestionReader reader([&](const store::Question& q) { ids << QString::number(q.id); });
+    try {
+        const qsizetype step = pieceSize > 0 ? pieceSize : std::max<qsizetype>(csv.size(), 1);
+        for (qsizetype at = 0; at < csv.size(); at += step)
+            reader.feed(QByteArrayView(csv).sliced(at, std::min(step, csv.size() - at)));
+        reader.finish();
+    } catch (const store::CsvError& error) {
+        return QStringLiteral("line %1: %2").arg(error.line()).arg(error.reason());
+    }
+    return ids.join(u',');
+}
+
+// A small file system that fills up: a tmpfs mounted for the test, unmounted when it goes.
+class SmallDisk {
+public:
+    explicit SmallDisk(const QString& folder, int kilobytes)
+        : m_folder(folder) {
+        QProcess mount;
+        mount.start(QStringLiteral("mount"),
+                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                     QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder});
+        m_mounted = mount.waitForFinished() && mount.exitStatus() == QProcess::NormalExit &&
+                    mount.exitCode() == 0;
+        m_error = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
+    }
+    ~SmallDisk() {
+        if (m_mounted)
+            QProcess::execute(QStringLiteral("umount"), {m_folder});
+    }
+    bool mounted() const { return m_mounted; }
+    QString error() const { return m_error; }
+
+private:
+    QString m_folder;
+    bool m_mounted = false;
+    QString m_error;
+};
+
 } // namespace
 
 class TestBankFile : public QObject {
@@ -58,6 +111,24 @@ private slots:
         QCOMPARE(records[1].fields[0], std::optional<QString>(QStringLiteral("multi\nline")));
         QCOMPARE(records[1].line, 2);
         QCOMPARE(records[2].line, 5);
+
+        // Fed a byte at a time, the same records on the same lines.
+        const QByteArray text = "\xef\xbb\xbf"
+                                "a,\"b,\"\"c\"\"\",,\"\"\r\n"
+                                "\"multi\nline\",x,\"\",y\n"
+                                "\n"
+                                "p,q,r,s";
+        std::vector<store::CsvRecord> pieces;
+        store::CsvReader reader(
+            [&](store::CsvRecord&& record) { pieces.push_back(std::move(record)); });
+        for (const char byte : text)
+            reader.feed(QByteArrayView(&byte, 1));
+        reader.finish();
+        QCOMPARE(pieces.size(), records.size());
+        for (size_t i = 0; i < records.size(); ++i) {
+            QCOMPARE(pieces[i].fields, records[i].fields);
+            QCOMPARE(pieces[i].line, records[i].line);
+        }
     }
 
     void rejectsBadFilesWithLineAndReason_data() {
@@ -76,6 +147,18 @@ private slots:
         QTest::newRow("missing column")
             << QByteArray("ID,Question,Answer\n1,Q,A\n") << 1 << "Category";
         QTest::newRow("quote in bare field") << Header + "1,Q \"x\",A,P,0,0,0\n" << 2 << "quote";
+        // A fault of the CSV anywhere wins over an earlier fault in a record.
+        QTest::newRow("open quote after a bad flag")
+            << Header + "1,Q,A,P,0,maybe,0\n2,\"Q\nstill open,A,P,0,0,0\n"
+            << 3 << "not closed";
+        QTest::newRow("not UTF-8 after a repeated ID")
+            << Header + "4,Q,A,P,0,0,0\n4,Q,A,P,0,0,0\n5,Q\xff,A,P,0,0,0\n"
+            << 4 << "UTF-8";
+        QTest::newRow("not UTF-8 in a last line without a break")
+            << Header + "1,Q,A,P,0,0,0\n2,\"Q\nA\xff\",A,P,0,0,0" << 4 << "UTF-8";
+        QTest::newRow("bad flag after a byte-order mark")
+            << "\xef\xbb\xbf" + Header + "1,Q,A,P,0,maybe,0\n"
+            << 2 << "TOUGH";
     }
 
     void rejectsBadFilesWithLineAndReason() {
@@ -88,6 +171,11 @@ private slots:
         } catch (const store::CsvError& error) {
             QCOMPARE(error.line(), line);
             QVERIFY2(error.reason().contains(reason), qPrintable(error.reason()));
+            // Read in pieces, however small, the same fault.
+            const QString whole = QStringLiteral("line %1: %2").arg(line).arg(error.reason());
+            QCOMPARE(readInPieces(csv, 0), whole);
+            QCOMPARE(readInPieces(csv, 1), whole);
+            QCOMPARE(readInPieces(csv, 5), whole);
         }
     }
 
@@ -95,14 +183,49 @@ private slots:
         QTemporaryDir dir;
         const QString csv = dir.filePath("q.csv");
         const QString bank = dir.filePath("bank.mdb");
+        // A file of a name a builder might use, that create did not make.
+        writeFile(bank + ".building", "not ours");
+        const QStringList others = {"bank.mdb.building", "q.csv"};
         writeFile(csv, Header + "1,Q,A,P,yes,No,TRUE\n2,Q,A,P,0,0,x\n");
         Run run = bankTool({"create", csv, bank});
         QCOMPARE(run.status, 1);
         QVERIFY2(run.err.contains("line 3"), qPrintable(run.err));
         QVERIFY(!QFile::exists(bank));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"q.csv"});
+        QCOMPARE(everything(dir.path()), others);
 
+        // Only a header: no bank, as Memvane cannot start on an empty one.
+        writeFile(csv, Header);
+        run = bankTool({"create", csv, bank});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("holds no questions") && run.err.contains("empty bank"),
+                 qPrintable(run.err));
+        QCOMPARE(everything(dir.path()), others);
+
+        // A file that takes the name while the bank is being built stays as it came.
+        try {
+            store::createBank(bank, [&](const store::QuestionSink& sink) {
+                sink(store::parseQuestions(Header + "1,Q,A,P,0,0,0\n").front());
+                writeFile(bank, "came meanwhile");
+            });
+            QFAIL("created over a file that came meanwhile");
+        } catch (const store::BankError& error) {
+            QVERIFY2(QString::fromStdString(error.what()).contains("never overwritten"),
+                     error.what());
+        }
+        QCOMPARE(readFile(bank), QByteArray("came meanwhile"));
+        QVERIFY(QFile::remove(bank));
+        QCOMPARE(everything(dir.path()), others);
+
+        // A journal beside the name would be played back into the new bank when it is opened.
         writeFile(csv, Header + "5,\"It's \"\"here\"\"\",\"α, β\nγ\",Plants,yes,No,TRUE\n");
+        writeFile(bank + "-journal", "not ours either");
+        run = bankTool({"create", csv, bank});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("bank.mdb-journal"), qPrintable(run.err));
+        QCOMPARE(everything(dir.path()), QStringList{"bank.mdb-journal"} + others);
+        QCOMPARE(readFile(bank + "-journal"), QByteArray("not ours either"));
+        QVERIFY(QFile::remove(bank + "-journal"));
+
         QCOMPARE(bankTool({"create", csv, bank}).status, 0);
         QCOMPARE(testing::readField(bank, 5, "Index").toInt(), 5);
         QCOMPARE(testing::readField(bank, 5, "Question").toString(),
@@ -116,6 +239,8 @@ private slots:
         QCOMPARE(run.status, 1);
         QVERIFY(run.err.contains("never overwritten"));
         QCOMPARE(testing::checksum(bank), before);
+        QCOMPARE(readFile(bank + ".building"), QByteArray("not ours"));
+        QCOMPARE(everything(dir.path()), QStringList{"bank.mdb"} + others);
     }
 
     void exportAndCreateRoundTripByteForByte() {
@@ -133,6 +258,87 @@ private slots:
         // Null and empty texts stay apart.
         QVERIFY(testing::readField(dir.filePath("a.mdb"), 2, "Question").isNull());
         QCOMPARE(testing::readField(dir.filePath("a.mdb"), 2, "Answer"), QVariant(QString()));
+    }
+
+    // Another tool may store a yes/no as any value; the card sets take all but 0 and null as yes.
+    void oddYesNoValuesReadAsTheProgramReadsThem_data() {
+        QTest::addColumn<QString>("literal"); // SQL, written straight into the bank
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("text yes") << "'yes'" << true;
+        QTest::newRow("text -1") << "'-1'" << true;
+        QTest::newRow("text no") << "'no'" << true;
+        QTest::newRow("a half") << "0.5" << true;
+        QTest::newRow("blob") << "x'00'" << true;
+        QTest::newRow("-1") << "-1" << true;
+        QTest::newRow("0") << "0" << false;
+        QTest::newRow("text 0") << "'0'" << false;
+        QTest::newRow("0.0") << "0.0" << false;
+        QTest::newRow("null") << "NULL" << false;
+    }
+
+    void oddYesNoValuesReadAsTheProgramReadsThem() {
+        QFETCH(QString, literal);
+        QFETCH(bool, yes);
+        QTemporaryDir dir;
+        const QString bank = dir.filePath("odd.mdb");
+        testing::writeBank(bank, testing::numberedRows(3));
+        // A QByteArray goes into the SQL as it is, unquoted.
+        testing::writeField(bank, 2, "Mark3", literal.toUtf8());
+        testing::writeField(bank, 2, "FINAL", literal.toUtf8());
+        testing::writeField(bank, 3, "Mark5", 1);
+
+        // The card sets' own reading, for the program's view of the same bank.
+        auto db = std::make_shared<store::Database>(
+            bank, store::ConnectText::parse(store::BankConnectText),
+            store::Database::Mode::ReadOnly);
+        QCOMPARE(db->openRecordSet("SELECT * FROM QATABLE WHERE MARK3 = YES")->recordCount(),
+                 int(yes));
+        QCOMPARE(db->openRecordSet("SELECT * FROM QATABLE WHERE FINAL = YES")->recordCount(),
+                 int(yes));
+        db.reset();
+
+        const Run checked = bankTool({"check", bank});
+        QCOMPARE(checked.status, 0);
+        QVERIFY2(checked.out.contains(QStringLiteral("Custom Set #3: %1\n").arg(int(yes))),
+                 qPrintable(checked.out));
+        QVERIFY2(checked.out.contains(QStringLiteral("FINAL: %1\n").arg(int(yes))),
+                 qPrintable(checked.out));
+
+        // Export writes 1 for it, so a bank made from the export keeps the mark.
+        QCOMPARE(bankTool({"export", bank, dir.filePath("odd.csv")}).status, 0);
+        QCOMPARE(bankTool({"create", dir.filePath("odd.csv"), dir.filePath("copy.mdb")}).status, 0);
+        for (const QString& path : {bank, dir.filePath("copy.mdb")})
+            QCOMPARE(testing::readField(path, 3, "Mark5"), QVariant(qint64(1)));
+        QCOMPARE(testing::readField(dir.filePath("copy.mdb"), 2, "Mark3"), QVariant(qint64(yes)));
+        QCOMPARE(testing::readField(dir.filePath("copy.mdb"), 2, "FINAL"), QVariant(qint64(yes)));
+        QCOMPARE(testing::readColumn(dir.filePath("copy.mdb"), "Mark3"),
+                 (QVariantList{qint64(0), qint64(yes), qint64(0)}));
+    }
+
+    void exportOntoAFullDiskLeavesNoFile() {
+        QTemporaryDir dir;
+        const QString bank = dir.filePath("bank.mdb");
+        testing::writeBank(bank, testing::numberedRows(4000));
+        const QString disk = dir.filePath("disk");
+        QVERIFY(QDir().mkpath(disk));
+        SmallDisk small(disk, 64);
+        if (!small.mounted())
+            QSKIP(qPrintable("a 64 KB tmpfs cannot be mounted here (it takes root): " +
+                             small.error()));
+
+        // Some 250 KB of CSV onto 64 KB: the disk fills up part way.
+        const Run run = bankTool({"export", bank, disk + "/bank.csv"});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains("No space left on device"), qPrintable(run.err));
+        QVERIFY2(!run.out.contains("Exported"), qPrintable(run.out));
+        QCOMPARE(everything(disk), QStringList());
+
+        // What fits is written whole.
+        const QString few = dir.filePath("few.mdb");
+        testing::writeBank(few, testing::numberedRows(20));
+        QCOMPARE(bankTool({"export", few, disk + "/few.csv"}).status, 0);
+        QCOMPARE(everything(disk), QStringList{"few.csv"});
+        QCOMPARE(store::parseQuestions(readFile(disk + "/few.csv")).size(), size_t(20));
     }
 
     void importKeepsMarksAndCounts() {

@@ -4,11 +4,11 @@
 #include "store/Categories.h"
 #include "store/CsvReader.h"
 #include "store/Error.h"
+#include "store/NewFile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
-#include <QSaveFile>
 #include <QTextStream>
 
 #include <cstdio>
@@ -29,45 +29,74 @@ class UsageError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
+constexpr qint64 PieceBytes = 64 * 1024;
+
+void openCsv(QFile& file) {
     if (!file.open(QIODevice::ReadOnly))
         throw store::BankError(
-            QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
-    return file.readAll();
+            QStringLiteral("cannot read '%1': %2").arg(file.fileName(), file.errorString()));
 }
 
-std::vector<store::Question> readQuestions(const QString& csvPath) {
+// Reads the file a piece at a time and passes each question on as soon as it is read, so a
+// file of any size takes little memory. Returns how many there were.
+qint64 readQuestions(QFile& file, const store::QuestionSink& sink) {
+    qint64 count = 0;
     try {
-        return store::parseQuestions(readFile(csvPath));
+        store::QuestionReader reader([&](const store::Question& q) {
+            sink(q);
+            ++count;
+        });
+        QByteArray piece(PieceBytes, Qt::Uninitialized);
+        for (;;) {
+            const qint64 read = file.read(piece.data(), PieceBytes);
+            if (read < 0)
+                throw store::BankError(QStringLiteral("cannot read '%1': %2")
+                                           .arg(file.fileName(), file.errorString()));
+            if (read == 0)
+                break;
+            reader.feed(QByteArrayView(piece.constData(), read));
+        }
+        reader.finish();
     } catch (const store::CsvError& error) {
-        throw store::BankError(
-            QStringLiteral("%1, line %2: %3").arg(csvPath).arg(error.line()).arg(error.reason()));
+        throw store::BankError(QStringLiteral("%1, line %2: %3")
+                                   .arg(file.fileName())
+                                   .arg(error.line())
+                                   .arg(error.reason()));
     }
+    return count;
 }
 
 void create(const QStringList& args, QTextStream& out) {
-    const auto questions = readQuestions(args[0]);
-    store::createBank(args[1], questions);
-    out << "Created " << args[1] << " with " << questions.size() << " questions.\n";
+    QFile csv(args[0]);
+    openCsv(csv);
+    const qint64 count = store::createBank(args[1], [&](const store::QuestionSink& sink) {
+        if (readQuestions(csv, sink) == 0)
+            throw store::BankError(
+                QStringLiteral("%1 holds no questions, only a header: Memvane cannot start on an "
+                               "empty bank, so none was made.")
+                    .arg(args[0]));
+    });
+    out << "Created " << args[1] << " with " << count << " questions.\n";
 }
 
 void import(const QStringList& args, QTextStream& out) {
-    const auto questions = readQuestions(args[0]);
-    const store::ImportCounts counts = store::importQuestions(args[1], questions);
+    QFile csv(args[0]);
+    openCsv(csv);
+    const store::ImportCounts counts = store::importQuestions(
+        args[1], [&](const store::QuestionSink& sink) { readQuestions(csv, sink); });
     out << "Added " << counts.added << ", updated " << counts.updated << ", left alone "
         << counts.unchanged << ".\n";
 }
 
 void exportCsv(const QStringList& args, QTextStream& out) {
     const auto questions = store::readBank(args[0]);
+    const QString refusal = QStringLiteral("'%1' exists already").arg(args[1]);
     if (QFileInfo::exists(args[1]))
-        throw store::BankError(QStringLiteral("'%1' exists already").arg(args[1]));
-    QSaveFile file(args[1]);
-    if (!file.open(QIODevice::WriteOnly) || file.write(store::questionsCsv(questions)) < 0 ||
-        !file.commit())
-        throw store::BankError(
-            QStringLiteral("cannot write '%1': %2").arg(args[1], file.errorString()));
+        throw store::BankError(refusal);
+    store::NewFile file(args[1]);
+    file.write(store::questionsCsv(questions));
+    if (!file.place())
+        throw store::BankError(refusal);
     out << "Exported " << questions.size() << " questions to " << args[1] << ".\n";
 }
 
@@ -113,9 +142,11 @@ void check(const QStringList& args, QTextStream& out) {
 const QList<Command>& commands() {
     static const QList<Command> list = {
         {QStringLiteral("create"), QStringLiteral("create CSV BANK"),
-         QStringLiteral("Builds a new bank from a CSV file with the header "
-                        "ID,Question,Answer,Category,BASICS,TOUGH,FINAL (and optionally Index, "
-                        "Mark1 to Mark6). Refuses to overwrite an existing bank."),
+         QStringLiteral(
+             "Builds a new bank from a CSV file with the header "
+             "ID,Question,Answer,Category,BASICS,TOUGH,FINAL (and optionally Index, "
+             "Mark1 to Mark6) and at least one question. Refuses to overwrite an existing "
+             "bank."),
          create},
         {QStringLiteral("import"), QStringLiteral("import CSV BANK"),
          QStringLiteral("Adds the CSV's new questions to the bank and updates the texts, category "

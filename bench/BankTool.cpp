@@ -1,0 +1,213 @@
+#include "bench/BankTool.h"
+
+#include "bench/Measure.h"
+#include "store/Bank.h"
+#include "store/Categories.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fcntl.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace bench {
+
+namespace {
+
+constexpr int Questions = 1000000;
+constexpr int OldQuestions = 1000; // in the bank the import goes into
+constexpr int Runs = 3;            // of each command, alternating
+constexpr double Limit = 3.0;      // peak / CSV size
+
+struct Usage {
+    double wallSeconds = 0;
+    double cpuSeconds = 0; // user + system
+    long peakKilobytes = 0;
+};
+
+double seconds(const timeval& t) {
+    return double(t.tv_sec) + double(t.tv_usec) / 1e6;
+}
+
+// Runs the tool and waits for it; wait4 hands back the child's own peak (its VmHWM).
+Usage runTool(const QStringList& arguments, const QString& log, const QString& expected) {
+    std::vector<QByteArray> words = {QByteArrayLiteral(MEMVANE_BANK_TOOL)};
+    for (const QString& argument : arguments)
+        words.push_back(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+
+    const QByteArray logName = QFile::encodeName(log);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, logName.constData(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    const auto start = std::chrono::steady_clock::now();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::runtime_error("cannot start " + std::string(MEMVANE_BANK_TOOL));
+    int status = 0;
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid)
+        throw std::runtime_error("lost the bank tool process");
+    const auto stop = std::chrono::steady_clock::now();
+
+    QFile output(log);
+    const QString said =
+        output.open(QIODevice::ReadOnly) ? QString::fromUtf8(output.readAll()) : QString();
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !said.contains(expected))
+        throw std::runtime_error("memvane-bank " + arguments.join(u' ').toStdString() +
+                                 " did not do its work: " + said.toStdString());
+    return {std::chrono::duration<double>(stop - start).count(),
+            seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+}
+
+// The same questions every time; written beside the benchmark's banks and kept for later runs.
+QString questionsCsv(const QString& folder) {
+    const QString path =
+        QDir(folder).filePath(QStringLiteral("memvane-bench-%1.csv").arg(Questions));
+    if (QFileInfo::exists(path))
+        return path;
+    const QString part = path + QStringLiteral(".part");
+    QFile file(part);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error("cannot write " + part.toStdString());
+    const auto& captions = store::categories();
+    QByteArray text = "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n";
+    for (int n = 1; n <= Questions; ++n) {
+        const QByteArray id = QByteArray::number(n);
+        text += id + ",What is term " + id + "?,\"Term " + id + ", of the book.\"," +
+                captions[size_t((n - 1) % int(captions.size()))].toUtf8() + ',' +
+                QByteArray::number(n % 3 == 0) + ',' + QByteArray::number(n % 7 == 0) + ',' +
+                QByteArray::number(n % 4 == 0) + '\n';
+        if (text.size() > (1 << 20) || n == Questions) {
+            if (file.write(text) != text.size())
+                throw std::runtime_error("cannot write " + part.toStdString());
+            text.clear();
+        }
+    }
+    if (!file.flush())
+        throw std::runtime_error("cannot write " + part.toStdString());
+    file.close();
+    if (!QFile::rename(part, path))
+        throw std::runtime_error("cannot name " + path.toStdString());
+    return path;
+}
+
+// A bank whose first questions differ from the CSV's, so the import updates some and adds the
+// rest.
+void writeOldBank(const QString& path) {
+    std::vector<store::Question> questions;
+    for (int n = 1; n <= OldQuestions; ++n) {
+        store::Question q;
+        q.id = n;
+        q.question = QStringLiteral("An older question %1?").arg(n);
+        q.answer = QStringLiteral("An older answer.");
+        q.category = store::categories().front();
+        questions.push_back(std::move(q));
+    }
+    store::createBank(path, questions);
+}
+
+struct Figure {
+    QString name;
+    std::vector<Usage> runs;
+};
+
+QString mebibytes(double kilobytes) {
+    return QStringLiteral("%1 MiB").arg(kilobytes / 1024.0, 0, 'f', 1);
+}
+
+QString secondsText(double s) {
+    return QStringLiteral("%1 s").arg(s, 0, 'f', 2);
+}
+
+void out(const QString& line) {
+    std::printf("%s\n", line.toUtf8().constData());
+}
+
+} // namespace
+
+void printBankTool(const QString& folder) {
+    std::fprintf(stderr, "bank tool: a CSV of %d questions\n", Questions);
+    const QString csv = questionsCsv(folder);
+    const qint64 csvBytes = QFileInfo(csv).size();
+    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral("memvane-bench-tool-XXXXXX")));
+    if (!scratch.isValid())
+        throw std::runtime_error("no temporary folder under " + folder.toStdString());
+    const QString bank = scratch.filePath(QStringLiteral("bank.mdb"));
+    const QString log = scratch.filePath(QStringLiteral("tool.log"));
+
+    Figure create{QStringLiteral("`create` (a new bank)"), {}};
+    Figure import{QStringLiteral("`import` (%1 updated, %2 added)")
+                      .arg(QLocale(QLocale::English).toString(OldQuestions),
+                           QLocale(QLocale::English).toString(Questions - OldQuestions)),
+                  {}};
+    for (int run = 0; run < Runs; ++run) {
+        std::fprintf(stderr, "bank tool: create and import, run %d of %d\n", run + 1, Runs);
+        QFile::remove(bank);
+        create.runs.push_back(runTool({QStringLiteral("create"), csv, bank}, log,
+                                      QStringLiteral("with %1 questions").arg(Questions)));
+        QFile::remove(bank);
+        writeOldBank(bank);
+        import.runs.push_back(runTool({QStringLiteral("import"), csv, bank}, log,
+                                      QStringLiteral("Added %1, updated %2, left alone 0.")
+                                          .arg(Questions - OldQuestions)
+                                          .arg(OldQuestions)));
+    }
+    QFile::remove(bank);
+
+    const QLocale english(QLocale::English);
+    const double csvKilobytes = double(csvBytes) / 1024.0;
+    out(QString());
+    out(QStringLiteral("### Bank tool on %1 questions: peak memory (VmHWM)")
+            .arg(english.toString(Questions)));
+    out(QString());
+    out(QStringLiteral("CSV of %1 bytes (%2). Each command runs as a process of its own, %3 "
+                       "times, create and import in turn; the peak is the largest of the runs, "
+                       "the times are medians.")
+            .arg(english.toString(csvBytes), mebibytes(csvKilobytes))
+            .arg(Runs));
+    out(QString());
+    out(QStringLiteral("| Command | Peak | Peak / CSV size | Target | Result | Wall time | CPU "
+                       "time (user + system) |"));
+    out(QStringLiteral("|---|---:|---:|---|---|---:|---:|"));
+    for (const Figure* figure : {&create, &import}) {
+        long peak = 0;
+        std::vector<double> wall;
+        std::vector<double> cpu;
+        for (const Usage& usage : figure->runs) {
+            peak = std::max(peak, usage.peakKilobytes);
+            wall.push_back(usage.wallSeconds);
+            cpu.push_back(usage.cpuSeconds);
+        }
+        const double ratio = double(peak) / csvKilobytes;
+        out(QStringLiteral("| %1 | %2 | %3x | ≤ %4x (≤ %5) | %6 | %7 | %8 |")
+                .arg(figure->name, mebibytes(double(peak)), QString::number(ratio, 'f', 2))
+                .arg(Limit)
+                .arg(mebibytes(Limit * csvKilobytes),
+                     ratio <= Limit ? QStringLiteral("target met")
+                                    : QStringLiteral("target MISSED"),
+                     secondsText(median(wall)), secondsText(median(cpu))));
+    }
+}
+
+} // namespace bench
