@@ -7,7 +7,6 @@ namespace store {
 ConnectText ConnectText::parse(const QString& text) {
     ConnectText result;
     const QStringList items = text.split(u';');
-    result.type = items.value(0).trimmed();
     for (qsizetype i = 1; i < items.size(); ++i) {
         const QString& item = items[i];
         const qsizetype eq = item.indexOf(u'=');

@@ -7,9 +7,9 @@
 
 namespace store {
 
-// "MS Access;PWD=secret": a type, then ';'-separated name=value items.
+// "MS Access;PWD=secret": a type, then ';'-separated name=value items; only the password
+// matters here.
 struct ConnectText {
-    QString type;
     std::optional<QByteArray> password;
 
     static ConnectText parse(const QString& text);

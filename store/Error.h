@@ -23,7 +23,6 @@ private:
 };
 
 namespace err {
-constexpr int Overflow = 6;
 constexpr int OutOfMemory = 7;
 constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidArgument = 3001;
