@@ -11,6 +11,7 @@
 #include "app/Windows.h"
 #include "app/launch.h"
 #include "bench/BenchBank.h"
+#include "bench/HugeText.h"
 #include "bench/Measure.h"
 #include "bench/RawBank.h"
 #include "selection/Categories.h"
@@ -431,6 +432,7 @@ int runAll(const QString& parent) {
     out(QString());
     out(QStringLiteral("Bank text is the UTF-8 bytes of Question, Answer and Category: %1 bytes.")
             .arg(QLocale(QLocale::English).toString(qlonglong(largest.textBytes))));
+    bench::hugeText(root.path());
     std::fflush(stdout);
     return 0;
 }
