@@ -1,6 +1,7 @@
 #include "app/Failure.h"
 
 #include "app/MessageBox.h"
+#include "app/RuntimeError.h"
 #include "store/Error.h"
 
 #include <QString>
@@ -16,6 +17,8 @@ QString failureText(std::exception_ptr failure) {
     QString description;
     try {
         std::rethrow_exception(failure);
+    } catch (const Refusal& refusal) {
+        return refusal.description();
     } catch (const store::Error& error) {
         number = error.number();
         description = error.description();

@@ -8,7 +8,7 @@ class QString;
 namespace app {
 
 // The text the user is shown for a failure: "Run-time error 'N':", a blank line, the
-// description.
+// description; a Refusal's description alone.
 QString failureText(std::exception_ptr failure);
 
 // What becomes of a failure that escaped an event handler. The program's own reporter shows

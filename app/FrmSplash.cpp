@@ -1,6 +1,7 @@
 #include "app/FrmSplash.h"
 #include "ui_frmSplash.h"
 
+#include "app/BankLock.h"
 #include "app/Failure.h"
 #include "app/Look.h"
 #include "app/ProgramFolder.h"
@@ -55,12 +56,18 @@ FrmSplash::~FrmSplash() = default;
 void FrmSplash::btn_Continue_Click() {
     ProgramState& s = state();
     s.DbPath = QDir(programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
+    s.Lock = std::make_shared<BankLock>(s.DbPath);
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();
     s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, false, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
     s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
     store::RecordSet& cards = *s.CardSet;
+    if (cards.recordCount() == 0)
+        throw RuntimeError(store::err::NoCurrentRecord,
+                           QStringLiteral("No current record. The question bank '%1' holds no "
+                                          "questions.")
+                               .arg(s.DbPath));
     cards.moveFirst();
     {
         // All records or none: a failure part-way leaves the bank as it was.

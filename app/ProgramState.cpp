@@ -1,5 +1,7 @@
 #include "app/ProgramState.h"
 
+#include "app/BankLock.h"
+
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/RecordSet.h"

@@ -13,6 +13,8 @@ class RecordSet;
 
 namespace app {
 
+class BankLock;
+
 constexpr int CategoryCount = 15;
 
 // What every window reads and writes; it lives in memory for the run.
@@ -27,6 +29,7 @@ struct ProgramState {
     QString MarkField;
     std::shared_ptr<store::RecordSet> SavedCardSet;
     std::shared_ptr<store::Engine> Engine;
+    std::shared_ptr<BankLock> Lock; // held from Continue to the end of the run
 };
 
 // The one process-wide state.

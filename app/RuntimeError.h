@@ -11,4 +11,11 @@ public:
     using store::Error::Error;
 };
 
+// The program will not go on, and says why in plain words: the user is shown the
+// description alone, without the run-time error heading.
+class Refusal : public RuntimeError {
+public:
+    using RuntimeError::RuntimeError;
+};
+
 } // namespace app

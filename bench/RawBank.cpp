@@ -27,6 +27,8 @@ RawBank::RawBank(const QString& path) {
         throw std::runtime_error("cannot open " + path.toStdString() + ": " + message);
     }
     sqlite3_key(m_db, BankKey.constData(), int(BankKey.size()));
+    // The program's setting, so that both sides of a ratio sync alike.
+    exec("PRAGMA synchronous = EXTRA");
 }
 
 RawBank::~RawBank() {

@@ -12,6 +12,7 @@
 #include "app/launch.h"
 #include "bench/BankTool.h"
 #include "bench/BenchBank.h"
+#include "bench/HugeText.h"
 #include "bench/Measure.h"
 #include "bench/RawBank.h"
 #include "selection/FrmOptions.h"
@@ -432,6 +433,7 @@ int runAll(const QString& parent) {
     out(QString());
     out(QStringLiteral("Bank text is the UTF-8 bytes of Question, Answer and Category: %1 bytes.")
             .arg(QLocale(QLocale::English).toString(qlonglong(largest.textBytes))));
+    bench::hugeText(root.path());
     bench::printBankTool(parent);
     std::fflush(stdout);
     return 0;

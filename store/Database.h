@@ -39,6 +39,10 @@ public:
     // The column names of a table, read once; empty when there is no such table.
     const QStringList& columns(const QString& table);
 
+    // The first of rowid, oid and _rowid_ that no column of the table shadows. A view, a
+    // table made WITHOUT ROWID and one whose columns take all three names are refused.
+    QString rowIdName(const QString& table);
+
     // Runs SQL that takes no parameters and returns no rows.
     void exec(const char* sql);
 
@@ -67,6 +71,15 @@ private:
     sqlite3* m_handle = nullptr;
     std::map<QString, Statement> m_statements;
     std::map<QString, QStringList> m_columns;
+    std::map<QString, QString> m_rowIds;
+    bool m_opened = false;
+
+    void requireCipher();
+    void refuseCode();
+
+    // What to say instead of the engine's words when the file was swapped under the
+    // connection; empty when it was not.
+    QString goneDescription() const;
 };
 
 } // namespace store

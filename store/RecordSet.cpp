@@ -31,6 +31,7 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
                     QStringLiteral("The database engine cannot find the input table or query "
                                    "'%1' in '%2'.")
                         .arg(m_table, m_db->path()));
+    m_rowId = m_db->rowIdName(m_table);
 
     // Names are checked here: the engine would read an unknown quoted name as a text.
     QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_rowId, quoteName(m_table));

@@ -4,6 +4,13 @@
 #include "store/RecordSet.h"
 #include "ui_FrmMain.h"
 
+#include <QCoreApplication>
+#include <QResizeEvent>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextLayout>
+
 #include <algorithm>
 
 namespace viewer {
@@ -14,18 +21,64 @@ QString cardText(const QVariant& value) {
 
 namespace {
 
-// Text that needs no shaping (Latin and the like, without combining marks) is laid out
-// without it, which halves the cost of showing a card; other scripts keep it.
+// A run with no space longer than this has no word to wrap at: laid out word by word, its
+// cost grows with the square of its length (a 1 MB run took half a minute).
+constexpr qsizetype LongestWord = 4096;
+// A paragraph this long is laid out once and the layout kept: the cursor, a click or a
+// repaint would otherwise lay the whole of it out again.
+constexpr qsizetype LongParagraph = 1 << 16;
+
+bool hasLongRun(const QString& text) {
+    qsizetype run = 0;
+    for (const QChar c : text) {
+        run = c.isSpace() ? 0 : run + 1;
+        if (run > LongestWord)
+            return true;
+    }
+    return false;
+}
+
 void setCardText(QPlainTextEdit* box, const QString& text) {
+    // Text that needs no shaping (Latin and the like, without combining marks) is laid out
+    // without it, which halves the cost of showing a card; other scripts keep it.
     const bool plain =
         std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 0x0300; });
     QFont font = box->font();
     const auto strategy = plain ? QFont::PreferNoShaping : QFont::PreferDefault;
+    const auto wrap =
+        hasLongRun(text) ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+    const bool large = text.size() >= LongParagraph;
+    // A box never shown yet (the hidden answer) has a placeholder size: it would lay the
+    // text out narrow now and again when shown. Its real size first.
+    if (box->testAttribute(Qt::WA_PendingResizeEvent)) {
+        QResizeEvent resize(box->size(), QSize());
+        QCoreApplication::sendEvent(box, &resize);
+        box->setAttribute(Qt::WA_PendingResizeEvent, false);
+    }
+    // A new font or wrap mode lays out what the box holds: the old card goes first, as it
+    // may be the huge one.
+    if (large || font.styleStrategy() != strategy || box->wordWrapMode() != wrap)
+        box->clear();
     if (font.styleStrategy() != strategy) {
         font.setStyleStrategy(strategy);
         box->setFont(font);
     }
-    box->setPlainText(text);
+    if (box->wordWrapMode() != wrap)
+        box->setWordWrapMode(wrap);
+    if (!large) {
+        box->setPlainText(text);
+        return;
+    }
+    QTextDocument* document = box->document();
+    document->firstBlock().layout()->setCacheEnabled(true);
+    const bool undo = document->isUndoRedoEnabled();
+    document->setUndoRedoEnabled(false);
+    QTextCursor(document).insertText(text);
+    document->setUndoRedoEnabled(undo);
+    for (QTextBlock block = document->firstBlock().next(); block.isValid(); block = block.next())
+        if (block.length() >= LongParagraph)
+            block.layout()->setCacheEnabled(true);
+    box->moveCursor(QTextCursor::Start);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "tests/support/TestBank.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -17,6 +18,8 @@
 
 #include <algorithm>
 #include <map>
+
+#include <unistd.h>
 
 using namespace testing;
 
@@ -38,9 +41,12 @@ QProcessEnvironment offscreen() {
     return env;
 }
 
-void startDriver(QProcess& process, const QString& folder, const QStringList& steps) {
+// prefix: a command the driver runs under (strace, setpriv), or none.
+void startDriver(QProcess& process, const QString& folder, const QStringList& steps,
+                 const QStringList& prefix = {}) {
     process.setProcessEnvironment(offscreen());
-    process.start(QStringLiteral(DRIVER), QStringList{folder} + steps);
+    const QStringList command = prefix + QStringList{QStringLiteral(DRIVER), folder} + steps;
+    process.start(command.first(), command.mid(1));
 }
 
 Ended finish(QProcess& process) {
@@ -53,11 +59,80 @@ Ended finish(QProcess& process) {
     return ended;
 }
 
-Ended runDriver(const QString& folder, const QStringList& steps) {
+Ended runDriver(const QString& folder, const QStringList& steps, const QStringList& prefix = {}) {
     QProcess process;
-    startDriver(process, folder, steps);
+    startDriver(process, folder, steps, prefix);
     return finish(process);
 }
+
+Ended runCommand(const QString& program, const QStringList& args, const QByteArray& input = {}) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForStarted())
+        return {};
+    process.write(input);
+    process.closeWriteChannel();
+    return finish(process);
+}
+
+// The sqlcipher command on the bank, as another program would use it; stops at the first error.
+Ended sqlcipher(const QString& bank, const QByteArray& sql) {
+    return runCommand(QStringLiteral("sqlcipher"), {QStringLiteral("-bail"), bank},
+                      "PRAGMA key = 'mopr5ledun';\n" + sql + '\n');
+}
+
+// Empty when strace can trace a child here; else why not.
+QString straceMissing() {
+    const Ended probe =
+        runCommand(QStringLiteral("strace"), {QStringLiteral("-f"), QStringLiteral("-o"),
+                                              QStringLiteral("/dev/null"), QStringLiteral("true")});
+    if (probe.status == QProcess::NormalExit && probe.code == 0)
+        return {};
+    return probe.code < 0 ? QStringLiteral("strace is not installed")
+                          : QStringLiteral("strace cannot trace (ptrace is not permitted?): ") +
+                                probe.err.trimmed();
+}
+
+// strace, following threads, with file names for descriptors, writing to log.
+QStringList traced(const QString& log, const QString& calls) {
+    return {QStringLiteral("strace"),
+            QStringLiteral("-f"),
+            QStringLiteral("-y"),
+            QStringLiteral("-o"),
+            log,
+            QStringLiteral("-e"),
+            QStringLiteral("trace=") + calls};
+}
+
+QStringList lines(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromLocal8Bit(file.readAll()).split(u'\n');
+}
+
+// Root reads and writes through file modes; without these capabilities it does not.
+QStringList modesApply() {
+    if (::geteuid() != 0)
+        return {};
+    return {QStringLiteral("setpriv"),
+            QStringLiteral("--bounding-set=-dac_override,-dac_read_search")};
+}
+
+// Sets a file's or folder's mode for a while, then puts the old one back.
+class Mode {
+public:
+    Mode(const QString& path, QFile::Permissions permissions)
+        : m_path(path)
+        , m_old(QFile::permissions(path)) {
+        QFile::setPermissions(path, permissions);
+    }
+    ~Mode() { QFile::setPermissions(m_path, m_old); }
+
+private:
+    QString m_path;
+    QFile::Permissions m_old;
+};
 
 Ended runBankTool(const QStringList& args) {
     QProcess process;
@@ -135,6 +210,32 @@ private:
     QString m_path;
     bool m_set = false;
 };
+
+// What turns a plain bank into one of the odd kinds, as the sqlcipher command runs it.
+QByteArray oddBankSql(const QString& kind) {
+    if (kind == "shadowed" || kind == "all shadowed")
+        return QByteArray("ALTER TABLE QATABLE ADD COLUMN rowid INTEGER DEFAULT 1;\n"
+                          "ALTER TABLE QATABLE ADD COLUMN oid INTEGER DEFAULT 1;\n") +
+               (kind == "all shadowed" ? "ALTER TABLE QATABLE ADD COLUMN _rowid_ INTEGER;\n" : "");
+    if (kind == "without rowid")
+        return "CREATE TABLE cards (ID INTEGER PRIMARY KEY, \"Index\" INTEGER, Question TEXT, "
+               "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, Mark1 "
+               "INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, Mark6 "
+               "INTEGER) WITHOUT ROWID;\n"
+               "INSERT INTO cards SELECT * FROM QATABLE;\n"
+               "DROP TABLE QATABLE;\n"
+               "ALTER TABLE cards RENAME TO QATABLE;\n";
+    if (kind == "view")
+        return "ALTER TABLE QATABLE RENAME TO cards;\n"
+               "CREATE VIEW QATABLE AS SELECT * FROM cards;\n";
+    if (kind == "trigger")
+        return "CREATE TRIGGER stamp AFTER UPDATE ON QATABLE BEGIN SELECT 1; END;\n";
+    if (kind == "virtual")
+        return "CREATE VIRTUAL TABLE notes USING fts4(body);\n";
+    if (kind == "no questions")
+        return "DELETE FROM QATABLE;\n";
+    return {};
+}
 
 bool writable(const QString& path) {
     QFile file(path);
@@ -317,6 +418,102 @@ private slots:
                      column(rows, mark));
     }
 
+    void aSecondMemvaneOnTheBankIsRefused() {
+        ProgramFolder folder(numberedRows(5));
+        const QString bank = folder.bank();
+        QProcess first;
+        startDriver(first, folder.folder(), {"continue", "hold"});
+        QString seen;
+        QVERIFY2(waitForLine(first, QStringLiteral("done continue"), seen), qPrintable(seen));
+
+        // Other programs still read and write the bank meanwhile.
+        const Ended shell = sqlcipher(bank, "UPDATE QATABLE SET Mark2 = 1 WHERE rowid = 3;\n"
+                                            "SELECT group_concat(Mark2, ',') FROM QATABLE;");
+        if (shell.code < 0)
+            QSKIP("The sqlcipher command is not installed.");
+        QVERIFY2(shell.code == 0, qPrintable(shell.err));
+        QCOMPARE(shell.out.trimmed(), QStringLiteral("0,0,1,0,0"));
+        const QByteArray before = checksum(bank);
+
+        // Traced where strace can: the refused program does not even open the bank.
+        const QString whyNot = straceMissing();
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        const QString log = scratch.filePath(QStringLiteral("opens"));
+        const Ended second = runDriver(
+            folder.folder(), {"continue", "hold"},
+            whyNot.isEmpty() ? traced(log, QStringLiteral("open,openat,creat")) : QStringList());
+        QCOMPARE(second.status, QProcess::NormalExit);
+        QCOMPARE(second.code, 1);
+        const QString shown =
+            QStringLiteral("message: Memvane is already running with this question bank: %1")
+                .arg(bank);
+        QVERIFY2(second.out.split(u'\n').contains(shown), qPrintable(second.out));
+        QVERIFY(!second.out.contains(QStringLiteral("done continue")));
+        QCOMPARE(checksum(bank), before);
+        if (whyNot.isEmpty()) {
+            const QStringList opens = lines(log);
+            QVERIFY(opens.size() > 10);
+            const QStringList ofBank = opens.filter(bank);
+            QVERIFY2(ofBank.isEmpty(), qPrintable(ofBank.join(u'\n')));
+        } else {
+            qInfo("not traced: %s", qPrintable(whyNot));
+        }
+
+        // A lock left by a killed program does not keep the next one out.
+        killHard(first);
+        const Ended third = runDriver(folder.folder(), {"continue", "tick", "next", "exit"});
+        QVERIFY2(third.status == QProcess::NormalExit && third.code == 0, qPrintable(third.err));
+        QVERIFY(third.out.contains(QStringLiteral("done next")));
+        QCOMPARE(readColumn(bank, QStringLiteral("Mark1")),
+                 QVariantList({1LL, 0LL, 0LL, 0LL, 0LL}));
+        QCOMPARE(readColumn(bank, QStringLiteral("Mark2")),
+                 QVariantList({0LL, 0LL, 1LL, 0LL, 0LL}));
+    }
+
+    // A power cut right after Next returns cannot bring the journal back: its removal was
+    // synced to the folder before Next returned.
+    void nextReturnsOnlyOnceTheJournalsRemovalIsSynced() {
+        if (const QString whyNot = straceMissing(); !whyNot.isEmpty())
+            QSKIP(qPrintable(whyNot));
+        ProgramFolder folder(numberedRows(3));
+        QTemporaryDir scratch;
+        QVERIFY(scratch.isValid());
+        const QString log = scratch.filePath(QStringLiteral("syncs"));
+        const Ended ended =
+            runDriver(folder.folder(), {"continue", "tick", "next", "exit"},
+                      traced(log, QStringLiteral("fsync,fdatasync,unlink,unlinkat,write")));
+        QVERIFY2(ended.status == QProcess::NormalExit && ended.code == 0, qPrintable(ended.err));
+        QCOMPARE(readField(folder.bank(), 1, QStringLiteral("Mark1")).toInt(), 1);
+
+        const QStringList calls = lines(log);
+        const auto said = [&](const char* step) {
+            const QString text = QStringLiteral("\"done %1\\n\"").arg(QLatin1String(step));
+            for (qsizetype i = 0; i < calls.size(); ++i)
+                if (calls[i].contains(QStringLiteral(" write(1<")) && calls[i].contains(text))
+                    return i;
+            return qsizetype(-1);
+        };
+        const qsizetype continued = said("continue");
+        const qsizetype stepped = said("next");
+        QVERIFY2(continued >= 0 && stepped > continued, qPrintable(calls.join(u'\n')));
+
+        const QString journal = QStringLiteral("\"%1-journal\"").arg(folder.bank());
+        qsizetype removed = -1;
+        for (qsizetype i = continued; i < stepped; ++i)
+            if (calls[i].contains(QStringLiteral("unlink")) && calls[i].contains(journal))
+                removed = i;
+        QVERIFY2(removed >= 0, qPrintable(calls.mid(continued, stepped - continued).join(u'\n')));
+        const QString dbFolder =
+            QStringLiteral("<%1>").arg(QFileInfo(folder.bank()).absolutePath());
+        bool synced = false;
+        for (qsizetype i = removed + 1; i < stepped; ++i)
+            synced = synced || ((calls[i].contains(QStringLiteral("fsync(")) ||
+                                 calls[i].contains(QStringLiteral("fdatasync("))) &&
+                                calls[i].contains(dbFolder));
+        QVERIFY2(synced, qPrintable(calls.mid(removed, stepped - removed + 1).join(u'\n')));
+    }
+
     void badBankIsRefusedUntouched_data() {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<int>("error");
@@ -330,6 +527,24 @@ private slots:
         QTest::newRow("read-only") << "readonly" << 3027 << "read-only";
         QTest::newRow("no Index column") << "column" << 3265 << "no field 'Index'";
         QTest::newRow("locked by another process") << "locked" << 3260 << "locked";
+        // Banks from other tools, made with the sqlcipher command (error 0: the bank is
+        // taken, and one tick marks one record).
+        QTest::newRow("rowid and oid are columns") << "shadowed" << 0 << "";
+        QTest::newRow("rowid, oid and _rowid_ are columns")
+            << "all shadowed" << 3251 << "has columns named rowid, oid and _rowid_";
+        QTest::newRow("WITHOUT ROWID") << "without rowid" << 3251 << "was made WITHOUT ROWID";
+        QTest::newRow("QATABLE is a view") << "view" << 3251 << "is a view, not a table";
+        QTest::newRow("a trigger") << "trigger" << 3049 << "It holds a trigger 'stamp'";
+        QTest::newRow("a virtual table") << "virtual" << 3049 << "It holds a virtual table 'notes'";
+        QTest::newRow("no questions") << "no questions" << 3021 << "holds no questions";
+        QTest::newRow("a folder in its place")
+            << "folder" << 3024 << "is a folder, not a question bank";
+        // Modes hold for root too: the program runs without the capabilities that pass them.
+        QTest::newRow("unreadable") << "unreadable" << 3051 << "You may not read it";
+        QTest::newRow("folder not writable")
+            << "folder not writable" << 3051 << "cannot write in the folder";
+        QTest::newRow("folder not searchable")
+            << "folder not searchable" << 3024 << "You may not open the folder";
     }
 
     void badBankIsRefusedUntouched() {
@@ -369,8 +584,16 @@ private slots:
             }
         } else if (kind == "column") {
             writeBank(bank, numberedRows(5), Key, {QStringLiteral("\"Index\"")});
-        } else if (kind == "locked") {
+        } else if (kind == "locked" || kind == "unreadable" || kind.startsWith("folder ")) {
             writeBank(bank, numberedRows(5));
+        } else if (kind == "folder") {
+            QVERIFY(QDir().mkpath(bank));
+        } else if (const QByteArray sql = oddBankSql(kind); !sql.isEmpty()) {
+            writeBank(bank, numberedRows(5));
+            const Ended made = sqlcipher(bank, sql);
+            if (made.code < 0)
+                QSKIP("The sqlcipher command is not installed.");
+            QVERIFY2(made.code == 0, qPrintable(made.err));
         } else {
             QCOMPARE(kind, QStringLiteral("missing"));
         }
@@ -379,10 +602,44 @@ private slots:
             lock.emplace(bank);
             QVERIFY(lock->held());
         }
+        const QString db = QFileInfo(bank).absolutePath();
+        std::optional<Mode> mode;
+        QStringList prefix;
+        if (kind == "unreadable" || kind.startsWith("folder ")) {
+            prefix = modesApply();
+            if (!prefix.isEmpty() &&
+                runCommand(prefix[0], prefix.mid(1) + QStringList{"true"}).code)
+                QSKIP("Root passes file modes here, and setpriv may not drop the capabilities.");
+            if (kind == "unreadable")
+                mode.emplace(bank, QFile::Permissions());
+            else if (kind == "folder not writable")
+                mode.emplace(db, QFile::ReadOwner | QFile::ExeOwner);
+            else
+                mode.emplace(db, QFile::ReadOwner | QFile::WriteOwner);
+        }
 
-        const Ended ended = runDriver(folder.folder(), {"continue", "hold"});
+        const Ended ended = runDriver(folder.folder(),
+                                      error ? QStringList{"continue", "hold"}
+                                            : QStringList{"continue", "tick", "next", "exit"},
+                                      prefix);
         lock.reset();
         immutable.reset();
+        mode.reset();
+
+        if (error == 0) {
+            QVERIFY2(ended.status == QProcess::NormalExit && ended.code == 0,
+                     qPrintable(ended.err));
+            QVERIFY2(ended.out.contains(QStringLiteral("done next")), qPrintable(ended.out));
+            // By the real row ids: the first record alone is marked, each renumbered once,
+            // and the columns that shadow the names are as they were.
+            const Ended marks = sqlcipher(
+                bank, "SELECT group_concat(Mark1, ',') FROM (SELECT Mark1 FROM QATABLE ORDER BY "
+                      "_rowid_);\nSELECT count(*) FROM QATABLE WHERE \"Index\" = ID;\n"
+                      "SELECT sum(rowid) + sum(oid) FROM QATABLE;");
+            QCOMPARE(marks.out.split(u'\n', Qt::SkipEmptyParts),
+                     QStringList({"1,0,0,0,0", "5", "10"}));
+            return;
+        }
 
         QCOMPARE(ended.status, QProcess::NormalExit);
         QCOMPARE(ended.code, 1);
@@ -398,8 +655,11 @@ private slots:
 
         if (kind == "missing")
             QVERIFY(!QFile::exists(bank));
+        else if (kind == "folder")
+            QVERIFY(QDir(bank).isEmpty());
         else
             QCOMPARE(checksum(bank), before);
+        QVERIFY(!QFile::exists(bank + QStringLiteral("-journal")));
     }
 
     // A new file is synced before it takes its name and its folder after, so that a power cut

@@ -260,6 +260,45 @@ private slots:
         QCOMPARE(errorOf([&] { set->update(); }), 3027);
     }
 
+    void aBankSwappedWhileOpenIsNamedSo_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("deleted") << "delete"
+                                 << "was deleted or moved while Memvane was running";
+        QTest::newRow("moved") << "move"
+                               << "was deleted or moved while Memvane was running";
+        QTest::newRow("replaced by another bank")
+            << "replace"
+            << "was replaced by another file while Memvane was running";
+    }
+
+    void aBankSwappedWhileOpenIsNamedSo() {
+        QFETCH(QString, how);
+        QFETCH(QString, says);
+        ProgramFolder bank(numberedRows(3));
+        const QString path = bank.bank();
+        auto db = open(path);
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        if (how == "delete") {
+            QVERIFY(QFile::remove(path));
+        } else if (how == "move") {
+            QVERIFY(QFile::rename(path, path + QStringLiteral(".moved")));
+        } else {
+            const QString other = bank.folder() + QStringLiteral("/db/other.mdb");
+            writeBank(other, numberedRows(3), QStringLiteral("another password"));
+            QVERIFY(QFile::remove(path));
+            QVERIFY(QFile::rename(other, path));
+        }
+        set->edit();
+        set->setField(QStringLiteral("Mark1"), 1);
+        // The number stays the engine's; the words say what happened to the file.
+        QCOMPARE(errorOf([&] { set->update(); }), 3027);
+        set->edit();
+        set->setField(QStringLiteral("Mark1"), 1);
+        QCOMPARE(descriptionOf([&] { set->update(); }),
+                 QStringLiteral("The question bank '%1' %2.").arg(path, says));
+    }
+
     void bankMadeWithTheSqlcipherCommand() {
         ProgramFolder folder({});
         QProcess sqlcipher;

@@ -212,6 +212,40 @@ private slots:
         QCOMPARE(mark(folder, 3, 4).toInt(), 0);
     }
 
+    void longRunsShowExactlyAndWrapAnywhere() {
+        QString run;
+        run.reserve(2 << 20);
+        for (int i = 0; run.size() < (2 << 20); ++i)
+            run += QChar(u'a' + i % 26);
+        const QString hebrew(100000, QChar(0x05d0));
+        auto rows = numberedRows(3);
+        rows[0].question = run;
+        rows[0].answer = QStringLiteral("An answer of words");
+        rows[2].question = QStringLiteral("First line\n") + hebrew + QStringLiteral("\nlast");
+        rows[2].answer = run.left(70000) + QStringLiteral(" tail");
+        ProgramFolder folder(rows);
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        const auto shows = [&](const std::optional<QString>& question,
+                               const std::optional<QString>& answer, bool anywhere) {
+            const auto wrap =
+                anywhere ? QTextOption::WrapAnywhere : QTextOption::WrapAtWordBoundaryOrAnywhere;
+            return ui.Question->toPlainText() == question && ui.Answer->toPlainText() == answer &&
+                   ui.Question->wordWrapMode() == wrap;
+        };
+        QVERIFY(shows(run, rows[0].answer, true));
+        QCOMPARE(ui.Answer->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+        click(ui.Next);
+        QVERIFY(shows(rows[1].question, rows[1].answer, false));
+        click(ui.Next);
+        QVERIFY(shows(rows[2].question, rows[2].answer, true));
+        QCOMPARE(ui.Answer->wordWrapMode(), QTextOption::WrapAnywhere);
+        click(ui.GoFirst);
+        QVERIFY(shows(run, rows[0].answer, true));
+        click(ui.btn_AnswerToggle);
+        QVERIFY(ui.Answer->isVisible());
+    }
+
     void anUntouchedCardIsStillUpdated() {
         auto rows = numberedRows(3);
         rows[0].marks[0] = 1;
