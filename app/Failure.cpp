@@ -26,11 +26,11 @@ QString failureText(std::exception_ptr failure) {
         number = store::err::OutOfMemory;
         description = QStringLiteral("Out of memory");
     } catch (const std::exception& error) {
-        number = 51;
+        number = store::err::Internal;
         description =
             QStringLiteral("Internal error: %1").arg(QString::fromLocal8Bit(error.what()));
     } catch (...) {
-        number = 51;
+        number = store::err::Internal;
         description = QStringLiteral("Internal error");
     }
     return QStringLiteral("Run-time error '%1':\n\n%2").arg(number).arg(description);

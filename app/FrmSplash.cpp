@@ -32,8 +32,9 @@ qint64 questionId(store::RecordSet& cards, const QString& bank) {
     const qint64 number = id.toLongLong(&ok);
     if (!ok || (id.typeId() == QMetaType::Double && double(number) != id.toDouble()))
         throw RuntimeError(
-            13, QStringLiteral("Type mismatch: the ID '%1' in '%2' is not a whole number.")
-                    .arg(id.toString(), bank));
+            store::err::TypeMismatch,
+            QStringLiteral("Type mismatch: the ID '%1' in '%2' is not a whole number.")
+                .arg(id.toString(), bank));
     return number;
 }
 

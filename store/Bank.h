@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Error.h"
+
 #include "store/CsvReader.h"
 
 #include <QByteArray>
@@ -65,10 +67,10 @@ std::vector<Question> parseQuestions(const QByteArray& csv);
 QByteArray questionsCsv(const std::vector<Question>& questions);
 
 // A failure of a bank command, for the user.
-class BankError : public std::runtime_error {
+class BankError : public Error {
 public:
     explicit BankError(const QString& message)
-        : std::runtime_error(message.toStdString()) {}
+        : Error(err::BankRefused, message) {}
 };
 
 // Writes a new bank of at least one question; refuses an existing file. It is built in a folder

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Error.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -22,10 +24,11 @@ struct CsvRecord {
     int line = 0;
 };
 
-class CsvError : public std::runtime_error {
+// A CSV text that cannot be read: the line it happens on and the reason.
+class CsvError : public Error {
 public:
     CsvError(int line, const QString& reason)
-        : std::runtime_error(QStringLiteral("line %1: %2").arg(line).arg(reason).toStdString())
+        : Error(err::BadCsv, QStringLiteral("line %1: %2").arg(line).arg(reason))
         , m_line(line)
         , m_reason(reason) {}
     int line() const { return m_line; }

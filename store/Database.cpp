@@ -37,14 +37,14 @@ void checkBankFile(const QString& path, Database::Mode mode) {
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0) {
         if (errno == EACCES)
-            throw Error(err::FileNotFound,
+            throw Error(err::BankNotFound,
                         QStringLiteral("Cannot reach the file '%1'. You may not open the folder "
                                        "'%2' that holds it.")
                             .arg(path, folderOf(path)));
-        throw Error(err::FileNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
+        throw Error(err::BankNotFound, QStringLiteral("Could not find file '%1'.").arg(path));
     }
     if (S_ISDIR(info.st_mode))
-        throw Error(err::FileNotFound,
+        throw Error(err::BankNotFound,
                     QStringLiteral("'%1' is a folder, not a question bank file.").arg(path));
     if (!S_ISREG(info.st_mode))
         throw Error(err::EngineError,
@@ -77,7 +77,7 @@ Database::Database(const QString& path, const ConnectText& connect, Mode mode)
     : m_path(path) {
     if (mode == Mode::CreateNew) {
         if (QFileInfo::exists(path))
-            throw Error(3204, QStringLiteral("Database '%1' already exists.").arg(path));
+            throw Error(err::BankExists, QStringLiteral("Database '%1' already exists.").arg(path));
     } else
         checkBankFile(path, mode);
 
@@ -236,7 +236,7 @@ void Database::fail(int resultCode, const QString& context) const {
                                 .arg(folderOf(file), file);
         break;
     case SQLITE_FULL:
-        number = 3026;
+        number = err::DiskFull;
         description = QStringLiteral("Not enough space on disk for '%1'.").arg(file);
         break;
     case SQLITE_NOMEM:

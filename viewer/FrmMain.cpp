@@ -214,12 +214,14 @@ void FrmMain::itmHelp_Click() {
     const QString notepad = QStandardPaths::findExecutable(QStringLiteral("notepad"));
     if (!notepad.isEmpty()) {
         if (!QProcess::startDetached(notepad, {readme}))
-            throw app::RuntimeError(53, QStringLiteral("File not found: '%1'").arg(notepad));
+            throw app::RuntimeError(store::err::FileNotFound,
+                                    QStringLiteral("File not found: '%1'").arg(notepad));
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(readme)))
         throw app::RuntimeError(
-            53, QStringLiteral("File not found: no text viewer could open '%1'").arg(readme));
+            store::err::FileNotFound,
+            QStringLiteral("File not found: no text viewer could open '%1'").arg(readme));
 }
 
 void FrmMain::itmAbout_Click() {

@@ -25,10 +25,6 @@ struct Command {
     std::function<void(const QStringList&, QTextStream&)> run;
 };
 
-class UsageError : public std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
-
 constexpr qint64 PieceBytes = 64 * 1024;
 
 void openCsv(QFile& file) {
