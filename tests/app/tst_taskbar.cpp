@@ -15,8 +15,10 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -267,9 +269,14 @@ private:
 
 int main(int argc, char* argv[]) {
     XServer server;
+    QTemporaryDir scratch;
     if (!server.display().isEmpty()) {
         qputenv("DISPLAY", server.display().toLocal8Bit());
         qputenv("QT_QPA_PLATFORM", "xcb");
+        // No session bus goes with this display. Without an address, libdbus would try to
+        // autolaunch one for it and leak when that fails; one that leads nowhere is refused.
+        qputenv("DBUS_SESSION_BUS_ADDRESS",
+                "unix:path=" + QFile::encodeName(scratch.filePath(QStringLiteral("no-bus"))));
     }
     int status = 0;
     {
