@@ -3,6 +3,7 @@
 
 #include "app/Failure.h"
 #include "app/Look.h"
+#include "app/TaskBar.h"
 #include "app/Windows.h"
 
 #include <QKeyEvent>
@@ -14,6 +15,9 @@ FrmAbout::FrmAbout()
     , ui(std::make_unique<Ui::frmAbout>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    keepOffTaskBar(this);
+    // Without an icon of its own it would show the main window's.
+    setWindowIcon(QIcon());
     ui->setupUi(this);
     applyPixelFonts(this);
     setFixedSize(size());

@@ -7,6 +7,7 @@
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
 #include "app/RuntimeError.h"
+#include "app/TaskBar.h"
 #include "app/Windows.h"
 #include "store/Bank.h"
 #include "store/Database.h"
@@ -14,6 +15,7 @@
 #include "store/RecordSet.h"
 #include "viewer/FrmMain.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 namespace app {
@@ -44,6 +46,7 @@ FrmSplash::FrmSplash()
     : ui(std::make_unique<Ui::frmSplash>()) {
     // No title-bar buttons: Continue is the way on.
     setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+    keepOffTaskBar(this);
     ui->setupUi(this);
     applyPixelFonts(this);
     setFixedSize(size());
@@ -53,6 +56,15 @@ FrmSplash::FrmSplash()
 }
 
 FrmSplash::~FrmSplash() = default;
+
+void FrmSplash::closeEvent(QCloseEvent* event) {
+    Window::closeEvent(event);
+    // Continue closes this window once the main window is up. Closed any other way (a close
+    // button the window manager draws anyway, Alt+F4), it would leave a process without a
+    // window; a tool window does not count as the last window, so Qt would not end it.
+    if (event->isAccepted() && !loadedWindow<viewer::FrmMain>())
+        QCoreApplication::quit();
+}
 
 void FrmSplash::btn_Continue_Click() {
     ProgramState& s = state();

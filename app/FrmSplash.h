@@ -25,6 +25,8 @@ public:
     void btn_Continue_Click();
 
 protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     std::unique_ptr<Ui::frmSplash> ui;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QProxyStyle>
+
 class QWidget;
 
 namespace app {
@@ -11,5 +13,20 @@ void applyPixelFonts(QWidget* window);
 // Gives a control the desktop's own colours where its window has colours of its own (the
 // menu bar, the text boxes and their scroll bars).
 void useDesktopColours(QWidget* control);
+
+// Fusion, but for what the layouts draw their own way: a command button marked "graphical"
+// has a flat face in its background colour, and a frame has its caption in its top edge,
+// a visible etched border and nothing painted inside it.
+class Style : public QProxyStyle {
+public:
+    Style();
+
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget = nullptr) const override;
+    void drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                            QPainter* painter, const QWidget* widget = nullptr) const override;
+    QRect subControlRect(ComplexControl control, const QStyleOptionComplex* option, SubControl part,
+                         const QWidget* widget = nullptr) const override;
+};
 
 } // namespace app

@@ -10,8 +10,8 @@
 namespace app {
 
 // Each window exists at most once. window<W>() is the window, created and loaded (but
-// not shown) if it is not loaded; showWindow<W>() shows it modeless. Closing a window
-// unloads it: the next use builds it afresh from its layout.
+// not shown) if it is not loaded; showWindow<W>() shows it modeless, restored, raised and
+// active. Closing a window unloads it: the next use builds it afresh from its layout.
 namespace detail {
 QWidget* find(const QMetaObject& type);
 void remember(const QMetaObject& type, QWidget* window);
@@ -61,6 +61,9 @@ template <class W> W& window() {
 
 template <class W> W& showWindow() {
     W& shown = window<W>();
+    // One that is already open may be minimised: showing it brings it back up.
+    if (shown.isMinimized())
+        shown.setWindowState(shown.windowState() & ~Qt::WindowMinimized);
     shown.show();
     shown.raise();
     shown.activateWindow();

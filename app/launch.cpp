@@ -1,17 +1,17 @@
 #include "app/launch.h"
 
 #include "app/FrmSplash.h"
+#include "app/Look.h"
 #include "app/Windows.h"
 
 #include <QApplication>
 #include <QFont>
 #include <QStyle>
-#include <QStyleFactory>
 
 namespace app {
 
 void applyLook() {
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setStyle(new Style);
     QApplication::setPalette(QApplication::style()->standardPalette());
     // The layouts name the fonts of their first desktop; these stand in on every other.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));

@@ -5,6 +5,7 @@
 #include "app/Look.h"
 #include "app/MessageBox.h"
 #include "app/ProgramState.h"
+#include "app/TaskBar.h"
 #include "app/Windows.h"
 #include "selection/FrmSetOptions.h"
 #include "selection/QueryBuilder.h"
@@ -24,6 +25,7 @@ FrmOptions::FrmOptions()
     , ui(std::make_unique<Ui::frmOptions>()) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    app::keepOffTaskBar(this);
     ui->setupUi(this);
     app::applyPixelFonts(this);
     setFixedSize(size());

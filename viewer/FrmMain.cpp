@@ -4,9 +4,9 @@
 #include "app/Failure.h"
 #include "app/FrmAbout.h"
 #include "app/Look.h"
+#include "app/MessageBox.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
-#include "app/RuntimeError.h"
 #include "app/Windows.h"
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
@@ -212,16 +212,12 @@ void FrmMain::itmHelp_Click() {
     const QString readme = QDir(app::programFolder()).filePath(QStringLiteral("readme.txt"));
     // The path goes as one argument, never through a shell, so blanks in it are safe.
     const QString notepad = QStandardPaths::findExecutable(QStringLiteral("notepad"));
-    if (!notepad.isEmpty()) {
-        if (!QProcess::startDetached(notepad, {readme}))
-            throw app::RuntimeError(store::err::FileNotFound,
-                                    QStringLiteral("File not found: '%1'").arg(notepad));
+    if (!notepad.isEmpty() && QProcess::startDetached(notepad, {readme}))
         return;
-    }
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(readme)))
-        throw app::RuntimeError(
-            store::err::FileNotFound,
-            QStringLiteral("File not found: no text viewer could open '%1'").arg(readme));
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(readme)))
+        return;
+    // Asking for the readme must not end the session.
+    app::showMessage(QStringLiteral("No text viewer could open the readme file '%1'.").arg(readme));
 }
 
 void FrmMain::itmAbout_Click() {

@@ -11,6 +11,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -55,30 +57,51 @@ private slots:
         QTest::addColumn<QString>("window");
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("expected");
-        auto row = [](const char* window, const char* name, const QString& expected) {
-            QTest::addRow("%s.%s", window, name) << window << name << expected;
+        QTest::addColumn<QString>("spoken"); // the accessible name
+        QTest::addColumn<QString>("keys");   // what Return, Enter and Space click on it
+        QTest::addColumn<QString>("look");
+        auto row = [](const char* window, const char* name, const QString& expected,
+                      const QString& spoken = {}, const char* keys = "", const char* look = "") {
+            QTest::addRow("%s.%s", window, name)
+                << window << name << expected << spoken << keys << look;
         };
-        row("splash", "Frame1", "frmSplash|8,8,472,214||MS Sans Serif/11/0");
-        row("splash", "Image1", "Frame1|24,32,109,74||MS Sans Serif/11/0");
-        row("splash", "lblCompanyProduct", "Frame1|168,32,136,29|Vorel Press|Arial/24/1");
-        row("splash", "lblProductName", "Frame1|168,64,246,51|Memvane|Arial/43/1");
-        row("splash", "Picture1", "Frame1|24,120,107,72||MS Sans Serif/11/0");
-        row("splash", "lblVersion", "Frame1|280,120,116,19|PC  Version 1.0|Arial/16/1");
-        row("splash", "lblCopyright",
-            QStringLiteral("Frame1|280,144,113,17|\u00a9 2026 Vorel Press|Arial/11/0"));
-        row("splash", "Label1", "Frame1|168,168,121,17|Companion program to:|MS Sans Serif/11/0");
-        row("splash", "Label2", "Frame1|168,184,185,17|\"Parnassel\"|MS Sans Serif/11/0");
-        row("splash", "btn_Continue", "Frame1|368,168,81,25|Continue|MS Sans Serif/11/0");
-        row("about", "picIcon", "frmAbout|0,0,111,76||MS Sans Serif/11/0");
-        row("about", "lblTitle", "frmAbout|134,0,107,32|Memvane|MS Sans Serif/16/1");
-        row("about", "lblVersion", "frmAbout|166,16,75,15|Version 1.0|MS Sans Serif/11/0");
-        row("about", "Label4", "frmAbout|136,32,121,17|Companion program to:|MS Sans Serif/11/0");
-        row("about", "Label3", "frmAbout|136,48,113,25|\"Parnassel\"|MS Sans Serif/11/0");
-        row("about", "Picture1", "frmAbout|272,0,113,73||MS Sans Serif/11/0");
-        row("about", "Label1",
-            QStringLiteral("frmAbout|16,168,193,17|\u00a9 2026 Vorel Press|MS Sans Serif/11/0"));
-        row("about", "Label2", "frmAbout|16,184,201,17|All rights reserved.|MS Sans Serif/11/0");
-        row("about", "cmdOK", "frmAbout|283,175,84,23|OK|MS Sans Serif/11/0");
+        const QString copyright = QStringLiteral("\u00a9 2026 Vorel Press");
+        const char* logo = "Vorel Press logo";
+        row("splash", "Frame1", "frmSplash|8,8,472,214||MS Sans Serif/11/0", "", "",
+            "inside 255,255,255; etched border");
+        row("splash", "Image1", "Frame1|24,32,109,74||MS Sans Serif/11/0", logo);
+        row("splash", "lblCompanyProduct", "Frame1|168,32,136,29|Vorel Press|Arial/24/1",
+            "Vorel Press");
+        row("splash", "lblProductName", "Frame1|168,64,246,51|Memvane|Arial/43/1", "Memvane");
+        row("splash", "Picture1", "Frame1|24,120,107,72||MS Sans Serif/11/0", "Vorel Press");
+        row("splash", "lblVersion", "Frame1|280,120,116,19|PC  Version 1.0|Arial/16/1",
+            "PC  Version 1.0");
+        row("splash", "lblCopyright", "Frame1|280,144,113,17|" + copyright + "|Arial/11/0",
+            copyright);
+        row("splash", "Label1", "Frame1|168,168,121,17|Companion program to:|MS Sans Serif/11/0",
+            "Companion program to:");
+        row("splash", "Label2", "Frame1|168,184,185,17|\"Parnassel\"|MS Sans Serif/11/0",
+            "\"Parnassel\"");
+        // The standard button: neither default nor cancel, and drawn as the desktop draws it.
+        row("splash", "btn_Continue", "Frame1|368,168,81,25|Continue|MS Sans Serif/11/0",
+            "Continue", "btn_Continue 3", "no flat face");
+        // OK is the default button: Enter on a picture clicks it.
+        row("about", "picIcon", "frmAbout|0,0,111,76||MS Sans Serif/11/0", logo, "cmdOK 2");
+        row("about", "lblTitle", "frmAbout|134,0,107,32|Memvane|MS Sans Serif/16/1", "Memvane");
+        row("about", "lblVersion", "frmAbout|166,16,75,15|Version 1.0|MS Sans Serif/11/0",
+            "Version 1.0");
+        row("about", "Label4", "frmAbout|136,32,121,17|Companion program to:|MS Sans Serif/11/0",
+            "Companion program to:");
+        row("about", "Label3", "frmAbout|136,48,113,25|\"Parnassel\"|MS Sans Serif/11/0",
+            "\"Parnassel\"");
+        row("about", "Picture1", "frmAbout|272,0,113,73||MS Sans Serif/11/0", "Vorel Press",
+            "cmdOK 2");
+        row("about", "Label1", "frmAbout|16,168,193,17|" + copyright + "|MS Sans Serif/11/0",
+            copyright);
+        row("about", "Label2", "frmAbout|16,184,201,17|All rights reserved.|MS Sans Serif/11/0",
+            "All rights reserved.");
+        row("about", "cmdOK", "frmAbout|283,175,84,23|OK|MS Sans Serif/11/0", "OK", "cmdOK 3",
+            "face 255,255,128, caption button text");
         row("about", "Line1_1", "frmAbout|6,163,372,1||MS Sans Serif/11/0");
         row("about", "Line1_0", "frmAbout|7,164,371,2||MS Sans Serif/11/0");
     }
@@ -87,6 +110,9 @@ private slots:
         QFETCH(QString, window);
         QFETCH(QString, name);
         QFETCH(QString, expected);
+        QFETCH(QString, spoken);
+        QFETCH(QString, keys);
+        QFETCH(QString, look);
         std::unique_ptr<QWidget> w;
         if (window == "splash")
             w = std::make_unique<app::FrmSplash>();
@@ -95,6 +121,12 @@ private slots:
         auto* control = w->findChild<QWidget*>(name);
         QVERIFY2(control, qPrintable(name));
         QCOMPARE(describe(control), expected);
+        QCOMPARE(spokenName(control), spoken);
+        if (control->focusPolicy() & Qt::TabFocus)
+            QCOMPARE(clicksFromKeys(control), keys);
+        else
+            QVERIFY(keys.isEmpty());
+        QCOMPARE(testing::look(control), look);
     }
 
     void windowKinds() {
@@ -117,6 +149,18 @@ private slots:
         };
         QCOMPARE(nextFocus(splash.controls().btn_Continue), splash.controls().Picture1);
         QCOMPARE(nextFocus(splash.controls().Picture1), splash.controls().btn_Continue);
+        QCOMPARE(unnamedControls(&splash), QStringList());
+        // White everywhere around the frame too.
+        const QImage shown = splash.grab().toImage();
+        const QRegion around = QRegion(splash.rect()) - splash.controls().Frame1->geometry();
+        int white = 0;
+        for (const QRect& part : around) {
+            for (int y = part.top(); y <= part.bottom(); ++y) {
+                for (int x = part.left(); x <= part.right(); ++x)
+                    white += shown.pixel(x, y) == qRgb(255, 255, 255);
+            }
+        }
+        QCOMPARE(white, 492 * 230 - 472 * 214);
 
         app::FrmAbout about;
         QCOMPARE(about.size(), QSize(382, 203));
@@ -128,6 +172,7 @@ private slots:
         QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 128));
         QCOMPARE(nextFocus(about.controls().cmdOK), about.controls().picIcon);
         QCOMPARE(nextFocus(about.controls().picIcon), about.controls().Picture1);
+        QCOMPARE(unnamedControls(&about), QStringList());
         QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window),
                  QColor(128, 128, 128));
         QCOMPARE(about.controls().Line1_0->palette().color(QPalette::Window), QColor(Qt::white));
@@ -199,6 +244,7 @@ private slots:
         script.close();
         script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const QByteArray path = qgetenv("PATH");
+        const auto restore = qScopeGuard([path] { qputenv("PATH", path); });
         qputenv("PATH", bin.path().toUtf8() + ':' + path);
 
         ProgramFolder folder(numberedRows(2), QStringLiteral("My Programs/Mem vane; $HOME"));
@@ -209,7 +255,74 @@ private slots:
             return args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()) : QString();
         };
         QTRY_COMPARE(recorded(), u'[' + folder.folder() + QStringLiteral("/readme.txt]\n"));
-        qputenv("PATH", path);
+
+        // Nowhere to find a viewer: a message, and the program goes on.
+        QTemporaryDir nothing;
+        qputenv("PATH", nothing.path().toUtf8());
+        {
+            MessageCatcher catcher;
+            main.controls().itmHelp->trigger();
+            QCOMPARE(catcher.texts(),
+                     QStringList(QStringLiteral("No text viewer could open the readme file '%1'.")
+                                     .arg(folder.folder() + QStringLiteral("/readme.txt"))));
+            QCOMPARE(catcher.title(), QStringLiteral("Memvane"));
+            QVERIFY(!catcher.hadIcon());
+            QCOMPARE(catcher.buttons(), 1);
+        }
+        QCOMPARE(app::loadedWindow<viewer::FrmMain>(), &main);
+        QVERIFY(main.isVisible());
+        main.controls().Next->click();
+        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("2 of 2"));
+    }
+
+    void showingAnOpenWindowBringsItUp_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("iconless"); // the layout says: no icon
+        QTest::newRow("Help, About") << "itmAbout"
+                                     << "frmAbout" << true;
+        QTest::newRow("Flash Card Options") << "btnOptions"
+                                            << "frmOptions" << false;
+        QTest::newRow("File, Options") << "itmOptions"
+                                       << "frmOptions" << false;
+        QTest::newRow("Change Set") << "cmdChangeSet"
+                                    << "frmSetOptions" << true;
+    }
+
+    void showingAnOpenWindowBringsItUp() {
+        QFETCH(QString, command);
+        QFETCH(QString, window);
+        QFETCH(bool, iconless);
+        ProgramFolder folder(numberedRows(2));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        const auto run = [&] {
+            if (auto* button = main.findChild<QPushButton*>(command))
+                button->click();
+            else
+                main.findChild<QAction*>(command)->trigger();
+            QList<QWidget*> shown;
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (w->objectName() == window && w->isVisible())
+                    shown << w;
+            }
+            return shown;
+        };
+        const QList<QWidget*> first = run();
+        QCOMPARE(first.size(), 1);
+        QWidget* shown = first[0];
+        QVERIFY(!main.windowIcon().isNull());
+        if (iconless)
+            QVERIFY(shown->windowIcon().isNull());
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        shown->showMinimized();
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        QVERIFY(shown->isMinimized());
+
+        QCOMPARE(run(), first); // the same window, not a second one
+        QVERIFY(!shown->isMinimized());
+        QVERIFY(QTest::qWaitForWindowActive(shown));
+        QCOMPARE(QApplication::activeWindow(), shown);
     }
 };
 

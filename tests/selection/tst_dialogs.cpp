@@ -67,46 +67,69 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tip");
+        QTest::addColumn<QString>("keys"); // what Return, Enter and Space click on it
+        QTest::addColumn<QString>("look");
         auto row = [](const char* window, const char* name, const char* container, QRect g,
-                      const QString& caption, const char* tip = "") {
+                      const QString& caption, const char* tip = "", const QString& keys = {},
+                      const char* look = "") {
             QTest::addRow("%s.%s", window, name)
-                << window << name << container << g << caption << tip;
+                << window << name << container << g << caption << tip << keys << look;
         };
+        // Enter clicks a command button only; Space clicks any button.
+        const auto enterAndSpace = [](const char* name) {
+            return QStringLiteral("%1 3").arg(name);
+        };
+        const auto space = [](const QString& name) { return name + QStringLiteral(" 1"); };
+        const char* face = "face 255,255,128, caption button text";
+        const char* titled = "inside 0,0,128; etched border; caption across border";
+        const char* untitled = "inside 0,0,128; etched border";
         row("o", "picOptions", "frmOptions", {24, 16, 555, 393}, "");
-        row("o", "fraSample1", "picOptions", {0, 0, 549, 389}, "Flash Card Content Selection : ");
+        row("o", "fraSample1", "picOptions", {0, 0, 549, 389},
+            "Flash Card Content Selection : ", "", {}, titled);
         row("o", "TestType_0", "fraSample1", {16, 16, 161, 29}, "Pre-Made Flash Cards",
-            "Previous Made Question Sets");
-        row("o", "Frame1", "fraSample1", {32, 40, 489, 65}, "");
-        row("o", "PremadeType_0", "Frame1", {24, 16, 193, 17}, "\"Just the Basics\"");
-        row("o", "PremadeType_1", "Frame1", {24, 40, 193, 17}, "\"Tough Terms\"");
-        row("o", "PremadeType_2", "Frame1", {296, 16, 169, 17}, "\"Final Exam\"");
-        row("o", "PremadeType_3", "Frame1", {296, 40, 169, 17}, "\"All Available Questions\"");
+            "Previous Made Question Sets", space("TestType_0"));
+        row("o", "Frame1", "fraSample1", {32, 40, 489, 65}, "", "", {}, untitled);
+        row("o", "PremadeType_0", "Frame1", {24, 16, 193, 17}, "\"Just the Basics\"", "",
+            space("PremadeType_0"));
+        row("o", "PremadeType_1", "Frame1", {24, 40, 193, 17}, "\"Tough Terms\"", "",
+            space("PremadeType_1"));
+        row("o", "PremadeType_2", "Frame1", {296, 16, 169, 17}, "\"Final Exam\"", "",
+            space("PremadeType_2"));
+        row("o", "PremadeType_3", "Frame1", {296, 40, 169, 17}, "\"All Available Questions\"", "",
+            space("PremadeType_3"));
         row("o", "TestType_1", "fraSample1", {16, 112, 161, 29}, "Customized Flash Cards",
-            "Customizable Question Sets");
-        row("o", "Frame2", "fraSample1", {32, 136, 489, 209}, "");
+            "Customizable Question Sets", space("TestType_1"));
+        row("o", "Frame2", "fraSample1", {32, 136, 489, 209}, "", "", {}, untitled);
         for (int i = 0; i < 15; ++i) {
             const QRect g = i <= 7 ? QRect(24, 16 + 24 * i, i == 2 ? 244 : 220, 17)
                                    : QRect(296, 16 + 24 * (i - 8), 180, 17);
-            row("o", qPrintable(QStringLiteral("customCheck_%1").arg(i)), "Frame2", g,
-                store::categories()[size_t(i)]);
+            const QString name = QStringLiteral("customCheck_%1").arg(i);
+            row("o", qPrintable(name), "Frame2", g, store::categories()[size_t(i)], "",
+                space(name));
         }
         row("o", "TestType_2", "fraSample1", {16, 352, 185, 29}, "Custom Set #1 Flash Cards Only",
-            "Set of User Marked Questions");
-        row("o", "cmdChangeSet", "fraSample1", {208, 360, 105, 17}, "Change Current Set");
+            "Set of User Marked Questions", space("TestType_2"));
+        row("o", "cmdChangeSet", "fraSample1", {208, 360, 105, 17}, "Change Current Set", "",
+            enterAndSpace("cmdChangeSet"), face);
         row("o", "cmdOK", "frmOptions", {416, 416, 65, 25}, "OK",
-            "Accept and Apply selected Options");
-        row("o", "cmdCancel", "frmOptions", {504, 416, 65, 25}, "Cancel",
-            "Cancel and close window");
-        row("s", "Frame1", "frmSetOptions", {16, 16, 425, 129}, "Custom Set Selection :");
+            "Accept and Apply selected Options", enterAndSpace("cmdOK"), face);
+        row("o", "cmdCancel", "frmOptions", {504, 416, 65, 25}, "Cancel", "Cancel and close window",
+            enterAndSpace("cmdCancel"), face);
+        row("s", "Frame1", "frmSetOptions", {16, 16, 425, 129}, "Custom Set Selection :", "", {},
+            titled);
         const QRect sets[] = {{32, 24, 161, 25},  {32, 56, 161, 25},  {32, 88, 153, 25},
                               {240, 24, 145, 25}, {240, 56, 145, 25}, {240, 88, 145, 25}};
-        for (int i = 0; i < 6; ++i)
-            row("s", qPrintable(QStringLiteral("setSelection_%1").arg(i)), "Frame1", sets[i],
-                QStringLiteral("Custom Set #%1").arg(i + 1));
+        for (int i = 0; i < 6; ++i) {
+            const QString name = QStringLiteral("setSelection_%1").arg(i);
+            row("s", qPrintable(name), "Frame1", sets[i],
+                QStringLiteral("Custom Set #%1").arg(i + 1), "", space(name));
+        }
         row("s", "Label1", "frmSetOptions", {24, 160, 233, 33},
             "Please review the readme.txt file for information on how to use Custom Sets!!");
-        row("s", "cmdOK", "frmSetOptions", {288, 160, 65, 25}, "OK");
-        row("s", "cmdCancel", "frmSetOptions", {376, 160, 65, 25}, "Cancel");
+        row("s", "cmdOK", "frmSetOptions", {288, 160, 65, 25}, "OK", "", enterAndSpace("cmdOK"),
+            face);
+        row("s", "cmdCancel", "frmSetOptions", {376, 160, 65, 25}, "Cancel", "",
+            enterAndSpace("cmdCancel"), face);
     }
 
     void layouts() {
@@ -116,6 +139,8 @@ private slots:
         QFETCH(QRect, geometry);
         QFETCH(QString, caption);
         QFETCH(QString, tip);
+        QFETCH(QString, keys);
+        QFETCH(QString, look);
         std::unique_ptr<QWidget> dialog;
         if (window == "o")
             dialog = std::make_unique<FrmOptions>();
@@ -130,6 +155,15 @@ private slots:
         QCOMPARE(text, caption);
         QCOMPARE(w->font().pixelSize(), 11);
         QCOMPARE(w->font().family(), QStringLiteral("MS Sans Serif"));
+        if (w->focusPolicy() & Qt::TabFocus) {
+            // Every control of the dialogs that takes the focus is spoken by its caption.
+            QVERIFY(!caption.isEmpty());
+            QCOMPARE(spokenName(w), caption);
+            QCOMPARE(clicksFromKeys(w), keys);
+        } else {
+            QVERIFY(keys.isEmpty());
+        }
+        QCOMPARE(testing::look(w), look);
     }
 
     void windowsAndFocusOrder() {
@@ -167,6 +201,8 @@ private slots:
         QCOMPARE(sets.controls().cmdOK->geometry(), QRect(288, 160, 65, 25)); // nothing moves
         QVERIFY(sets.setSelection[0]->isChecked());
         QCOMPARE(sets.focusWidget(), sets.setSelection[0]);
+        QCOMPARE(unnamedControls(&options), QStringList());
+        QCOMPARE(unnamedControls(&sets), QStringList());
     }
 
     void optionGroupsFollowTheirContainers() {

@@ -10,6 +10,7 @@
 #include "viewer/FrmMain.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QCryptographicHash>
 #include <QDialogButtonBox>
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -26,6 +29,8 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <cstdlib>
+#include <memory>
 #include <stdexcept>
 
 namespace testing {
@@ -256,6 +261,165 @@ QString caption(const QWidget* control) {
         return button->text();
     if (auto* edit = qobject_cast<const QPlainTextEdit*>(control))
         return edit->toPlainText();
+    return {};
+}
+
+QString spokenName(QWidget* control) {
+    QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(control);
+    return spoken ? spoken->text(QAccessible::Name) : QString();
+}
+
+QStringList unnamedControls(QWidget* window) {
+    QStringList unnamed;
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        auto* label = qobject_cast<QLabel*>(control);
+        const bool picture = label && !label->pixmap().isNull();
+        if (((control->focusPolicy() & Qt::TabFocus) || picture) && spokenName(control).isEmpty())
+            unnamed << control->objectName();
+    }
+    return unnamed;
+}
+
+QString clicksFromKeys(QWidget* control) {
+    QWidget* window = control->window();
+    window->show();
+    window->activateWindow();
+    if (!QTest::qWaitForWindowActive(window))
+        return QStringLiteral("the window did not become active");
+    control->setFocus(Qt::TabFocusReason);
+    if (QApplication::focusWidget() != control)
+        return QStringLiteral("the control took no focus");
+    const QList<QAbstractButton*> buttons = window->findChildren<QAbstractButton*>();
+    std::vector<std::unique_ptr<QSignalSpy>> clicks;
+    for (QAbstractButton* button : buttons) {
+        QObject::disconnect(button, &QAbstractButton::clicked, nullptr, nullptr);
+        clicks.push_back(std::make_unique<QSignalSpy>(button, &QAbstractButton::clicked));
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QStringList clicked;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        if (const qsizetype count = clicks[size_t(i)]->count())
+            clicked << QStringLiteral("%1 %2").arg(buttons[i]->objectName()).arg(count);
+    }
+    return clicked.join(QStringLiteral(", "));
+}
+
+namespace {
+
+QString rgb(QRgb colour) {
+    return QStringLiteral("%1,%2,%3").arg(qRed(colour)).arg(qGreen(colour)).arg(qBlue(colour));
+}
+
+// The commonest colour of the area, and its share of the pixels counted.
+std::pair<QRgb, double> commonest(const QImage& image, const QRect& area,
+                                  const QRegion& leftOut = {}) {
+    QHash<QRgb, int> tally;
+    int counted = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y) {
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (leftOut.contains(QPoint(x, y)))
+                continue;
+            ++tally[image.pixel(x, y)];
+            ++counted;
+        }
+    }
+    QRgb best = 0;
+    int most = 0;
+    for (auto it = tally.cbegin(); it != tally.cend(); ++it) {
+        if (it.value() > most) {
+            best = it.key();
+            most = it.value();
+        }
+    }
+    return {best, counted ? double(most) / counted : 0.0};
+}
+
+QString buttonLook(const QImage& image, const QRect& area) {
+    const QRect inside = area.adjusted(2, 2, -2, -2);
+    const auto [face, share] = commonest(image, inside);
+    if (share < 0.5)
+        return QStringLiteral("no flat face");
+    QRgb darkest = face;
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (qGray(image.pixel(x, y)) < qGray(darkest))
+                darkest = image.pixel(x, y);
+        }
+    }
+    // Anti-aliasing leaves a thin caption a shade off its colour.
+    const auto near = [darkest](QPalette::ColorGroup group) {
+        const QColor text = QApplication::palette().color(group, QPalette::ButtonText);
+        return std::abs(qRed(darkest) - text.red()) <= 8 &&
+               std::abs(qGreen(darkest) - text.green()) <= 8 &&
+               std::abs(qBlue(darkest) - text.blue()) <= 8;
+    };
+    const QString caption = near(QPalette::Active)     ? QStringLiteral("button text")
+                            : near(QPalette::Disabled) ? QStringLiteral("disabled button text")
+                                                       : rgb(darkest);
+    return QStringLiteral("face %1, caption %2").arg(rgb(face), caption);
+}
+
+QString frameLook(const QImage& image, const QGroupBox* frame, const QRect& area) {
+    const QPalette desktop = QApplication::palette();
+    const int middle = area.center().y();
+    const QRgb edge = image.pixel(area.left(), middle);
+    const bool etched =
+        edge == desktop.color(QPalette::Dark).rgb() &&
+        image.pixel(area.left() + 1, middle) == desktop.color(QPalette::Light).rgb();
+    int top = area.top();
+    while (top < middle && image.pixel(area.left(), top) != edge)
+        ++top;
+
+    const int captionHeight = frame->fontMetrics().height();
+    QRegion children;
+    for (const QWidget* child : frame->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isVisibleTo(frame))
+            children += child->geometry().translated(area.topLeft());
+    }
+    const QRect inside(area.left() + 3, std::max(top, area.top() + captionHeight) + 3,
+                       area.width() - 6, area.bottom() - 3 - (area.top() + captionHeight + 3));
+    const auto [background, share] = commonest(image, inside, children);
+    QString look = share > 0.99 ? QStringLiteral("inside %1").arg(rgb(background))
+                                : QStringLiteral("inside mixed");
+    look +=
+        etched ? QStringLiteral("; etched border") : QStringLiteral("; border %1").arg(rgb(edge));
+    if (frame->title().isEmpty())
+        return look;
+
+    // The caption's ink: what is neither the background nor the border in the caption's span.
+    const int span = frame->fontMetrics().horizontalAdvance(frame->title()) + 12;
+    int first = -1;
+    int last = -1;
+    for (int y = area.top(); y <= std::min(area.bottom(), top + captionHeight); ++y) {
+        for (int x = area.left() + 2; x < area.left() + span; ++x) {
+            const QRgb pixel = image.pixel(x, y);
+            if (pixel != background && pixel != edge &&
+                pixel != desktop.color(QPalette::Light).rgb()) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+        }
+    }
+    if (first < 0)
+        return look + QStringLiteral("; no caption drawn");
+    if (first < top && last > top)
+        return look + QStringLiteral("; caption across border");
+    return look + (last < top ? QStringLiteral("; caption above border")
+                              : QStringLiteral("; caption below border"));
+}
+
+} // namespace
+
+QString look(QWidget* control) {
+    QWidget* window = control->window();
+    const QImage image = window->grab().toImage();
+    const QRect area(control->mapTo(window, QPoint(0, 0)), control->size());
+    if (qobject_cast<QPushButton*>(control))
+        return buttonLook(image, area);
+    if (auto* frame = qobject_cast<QGroupBox*>(control))
+        return frameLook(image, frame, area);
     return {};
 }
 

@@ -106,6 +106,22 @@ private:
 // box's text.
 QString caption(const QWidget* control);
 
+// What a screen reader says a control is: its accessible name.
+QString spokenName(QWidget* control);
+
+// The controls of a window that take the focus or show a picture but have no spoken name.
+QStringList unnamedControls(QWidget* window);
+
+// Gives the control the focus in its shown and active window, presses Return, the keypad's
+// Enter and Space, and tells which buttons of the window those clicked, how often
+// ("cmdOK 2"). The buttons' handlers are taken off first, so nothing else happens.
+QString clicksFromKeys(QWidget* control);
+
+// How a command button or a frame is drawn, read from a grab of its window: the button's
+// face and the colour of its caption; the frame's inside, its border, and where its caption
+// lies against the border.
+QString look(QWidget* control);
+
 // The bank file's checksum, for checks that nothing changed.
 QByteArray checksum(const QString& path);
 

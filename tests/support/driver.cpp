@@ -1,8 +1,9 @@
 // Runs the program as a process, the way main() does, and plays a script of user actions
 // on it, so tests can watch what ends the process: memvane-driver FOLDER STEP...
-// Steps: continue, tick, next, previous, random, options-button, exit, hold (wait to be
-// killed). After each step it prints "done STEP". Message boxes are answered with OK and
-// their text printed as "message: ...".
+// Steps: continue, close-splash (the window system closes the start-up window), tick, next,
+// previous, random, options-button, exit, hold (wait to be killed). After each step it
+// prints "done STEP". Message boxes are answered with OK and their text printed as
+// "message: ...".
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
 #include "app/Windows.h"
@@ -16,6 +17,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 
@@ -33,6 +35,8 @@ void play(QStringList steps) {
     viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
     if (step == "continue")
         app::loadedWindow<app::FrmSplash>()->controls().btn_Continue->click();
+    else if (step == "close-splash")
+        app::loadedWindow<app::FrmSplash>()->windowHandle()->close(); // as a close button does
     else if (step == "tick")
         main->controls().Mark->click();
     else if (step == "next")

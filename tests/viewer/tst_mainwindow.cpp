@@ -10,6 +10,7 @@
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -49,46 +50,57 @@ private slots:
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("tip");
-        QTest::addColumn<QString>("font"); // family/pixels/bold
+        QTest::addColumn<QString>("font");   // family/pixels/bold
+        QTest::addColumn<QString>("spoken"); // the accessible name
+        QTest::addColumn<QString>("keys");   // what Return, Enter and Space click on it
+        QTest::addColumn<QString>("look");
         auto row = [](const char* name, const char* kind, const char* container, QRect geometry,
-                      const char* caption, const char* tip, const char* font) {
+                      const char* caption, const char* tip, const char* font, const char* spoken,
+                      const char* keys = "", const char* look = "") {
             QTest::newRow(name) << name << kind << container << geometry
-                                << QString::fromUtf8(caption) << tip << font;
+                                << QString::fromUtf8(caption) << tip << font << spoken << keys
+                                << look;
         };
         const char* plain = "MS Sans Serif/11/0";
         const char* bold = "MS Sans Serif/11/1";
+        const char* face = "face 255,255,128, caption button text";
+        const char* frame = "inside 0,0,128; etched border; caption across border";
         row("lbl_Category", "QGroupBox", "centralwidget", {16, 16, 337, 40}, "Category : ", "",
-            plain);
+            plain, "Category : ", "", frame);
         row("Category", "QLabel", "lbl_Category", {16, 16, 313, 17}, "Category Box",
-            "Question's Category", bold);
-        row("Label1", "QLabel", "centralwidget", {368, 24, 89, 17}, "Question:", "", plain);
+            "Question's Category", bold, "Category Box");
+        row("Label1", "QLabel", "centralwidget", {368, 24, 89, 17}, "Question:", "", plain,
+            "Question:");
         row("CountLabel", "QLabel", "centralwidget", {368, 40, 89, 17}, "2 of 20", "",
-            "MS Sans Serif/13/1");
+            "MS Sans Serif/13/1", "2 of 20");
         row("cmdChangeSet", "QPushButton", "centralwidget", {512, 24, 65, 17}, "Change Set", "",
-            plain);
+            plain, "Change Set", "cmdChangeSet 3", face);
         row("Mark", "QCheckBox", "centralwidget", {456, 40, 129, 21}, "Add to Custom Set #1",
-            "Mark Question for later review", plain);
+            "Mark Question for later review", plain, "Add to Custom Set #1", "Mark 1");
         row("Question_Frame", "QGroupBox", "centralwidget", {16, 56, 569, 105}, "Question :", "",
-            plain);
+            plain, "Question :", "", frame);
         row("Question", "QPlainTextEdit", "Question_Frame", {16, 16, 537, 81}, "Text1",
-            "Current Question", "Courier/13/0");
+            "Current Question", "Courier/13/0", "Current Question");
         row("btn_AnswerToggle", "QPushButton", "centralwidget", {16, 176, 89, 25}, "View Answer",
-            "View Answser / Hide Answer", plain);
+            "View Answser / Hide Answer", plain, "View Answer", "btn_AnswerToggle 3", face);
         row("btnOptions", "QPushButton", "centralwidget", {168, 176, 105, 25}, "Flash Card Options",
-            "", plain);
+            "", plain, "Flash Card Options", "btnOptions 3", face);
         row("cmdRandomCard", "QPushButton", "centralwidget", {352, 176, 81, 25}, "Random Card", "",
-            plain);
+            plain, "Random Card", "cmdRandomCard 3", face);
         row("GoFirst", "QPushButton", "centralwidget", {448, 176, 40, 25}, "Reset",
-            "First Question", bold);
+            "First Question", bold, "Reset", "GoFirst 3", face);
+        // Disabled: it takes no focus, and its face is not that of the others.
         row("Previous", "QPushButton", "centralwidget", {504, 176, 33, 25}, "<",
-            "Previous Question", bold);
-        row("Next", "QPushButton", "centralwidget", {552, 176, 33, 25}, ">", "Next Question", bold);
+            "Previous Question", bold, "Previous Question", "",
+            "face 247,247,183, caption disabled button text");
+        row("Next", "QPushButton", "centralwidget", {552, 176, 33, 25}, ">", "Next Question", bold,
+            "Next Question", "Next 3", face);
         row("Answer_Frame", "QGroupBox", "centralwidget", {16, 232, 569, 185}, "Answer :", "",
-            plain);
+            plain, "Answer :", "", frame);
         row("Answer", "QPlainTextEdit", "Answer_Frame", {16, 16, 537, 161}, "Text1",
-            "Current Answer", "Courier/13/0");
-        row("Line1", "QFrame", "centralwidget", {0, 0, 728, 1}, "", "", plain);
-        row("Line2", "QFrame", "centralwidget", {0, 216, 608, 1}, "", "", plain);
+            "Current Answer", "Courier/13/0", "Current Answer");
+        row("Line1", "QFrame", "centralwidget", {0, 0, 728, 1}, "", "", plain, "");
+        row("Line2", "QFrame", "centralwidget", {0, 216, 608, 1}, "", "", plain, "");
     }
 
     void layoutTable() {
@@ -99,6 +111,9 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(QString, tip);
         QFETCH(QString, font);
+        QFETCH(QString, spoken);
+        QFETCH(QString, keys);
+        QFETCH(QString, look);
         // A fresh window straight from its layout, before any card is shown.
         viewer::FrmMain main;
         auto* widget = main.findChild<QWidget*>(name);
@@ -111,6 +126,16 @@ private slots:
         QCOMPARE(text, caption);
         const QFont f = widget->font();
         QCOMPARE(QStringLiteral("%1/%2/%3").arg(f.family()).arg(f.pixelSize()).arg(f.bold()), font);
+
+        QCOMPARE(spokenName(widget), spoken);
+        if (widget->focusPolicy() & Qt::TabFocus)
+            QVERIFY(!spoken.isEmpty());
+
+        // The answer pane shown, so that the whole layout is on screen.
+        main.btn_AnswerToggle_MouseDown();
+        if (widget->isEnabled() && (widget->focusPolicy() & Qt::TabFocus))
+            QCOMPARE(clicksFromKeys(widget), keys);
+        QCOMPARE(testing::look(widget), look);
     }
 
     void windowFrameColoursAndInitialState() {
@@ -138,6 +163,18 @@ private slots:
                  QApplication::palette().color(QPalette::Base));
         QVERIFY(ui.Next->palette().color(QPalette::Disabled, QPalette::ButtonText) !=
                 ui.Next->palette().color(QPalette::Active, QPalette::ButtonText));
+        // A focused button carries a dotted mark in its caption colour inside its edges.
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        const QImage unfocused = ui.Next->grab().toImage();
+        ui.Next->setFocus();
+        const QImage focused = ui.Next->grab().toImage();
+        QVERIFY(focused != unfocused);
+        const QRgb ink = QApplication::palette().color(QPalette::ButtonText).rgb();
+        int dots = 0;
+        for (int x = 0; x < focused.width(); ++x)
+            dots += focused.pixel(x, 3) == ink && unfocused.pixel(x, 3) != ink;
+        QVERIFY2(dots > focused.width() / 4, qPrintable(QString::number(dots)));
 
         QVERIFY(!ui.Answer->isVisible() && ui.Answer_Frame->isVisible());
         QVERIFY(!ui.Previous->isEnabled() && ui.Next->isEnabled());
@@ -173,7 +210,8 @@ private slots:
         for (QAction* action : ui.mnuFile->actions() + ui.mnuHelp->actions())
             QVERIFY(action->shortcut().isEmpty() && !action->isCheckable());
         for (auto* button : main.findChildren<QPushButton*>())
-            QVERIFY(!button->isDefault() && !button->autoDefault());
+            QVERIFY(!button->isDefault());
+        QCOMPARE(unnamedControls(&main), QStringList());
     }
 
     void steppingStoresTheMarkBeforeMoving() {
@@ -329,9 +367,16 @@ private slots:
         QCOMPARE(ui.Answer->toPlainText(), QStringLiteral("Answer 2"));
         QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("Hide Answer"));
 
+        // Keys click the focused toggle, but only a mouse press toggles it.
+        main.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
         ui.btn_AnswerToggle->setFocus();
+        QCOMPARE(QApplication::focusWidget(), ui.btn_AnswerToggle);
         QTest::keyClick(ui.btn_AnswerToggle, Qt::Key_Space);
+        QTest::keyClick(ui.btn_AnswerToggle, Qt::Key_Return);
+        QTest::keyClick(ui.btn_AnswerToggle, Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(ui.Answer->isVisible());
+        QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("Hide Answer"));
 
         QTest::mousePress(ui.btn_AnswerToggle, Qt::MiddleButton,
                           Qt::ShiftModifier | Qt::AltModifier);
@@ -340,6 +385,61 @@ private slots:
         QCOMPARE(ui.btn_AnswerToggle->text(), QStringLiteral("View Answer"));
         QCOMPARE(main.centralWidget()->height(), 211);
         QVERIFY(ui.Answer_Frame->y() > main.centralWidget()->height());
+    }
+
+    void enterAndSpaceClickTheFocusedButton() {
+        ProgramFolder folder(numberedRows(5));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        ui.Next->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(counter(main), QStringLiteral("4 of 5"));
+        // Enter on the mark box neither ticks it nor clicks anything else.
+        ui.Mark->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QVERIFY(!ui.Mark->isChecked());
+        QCOMPARE(counter(main), QStringLiteral("4 of 5"));
+        ui.GoFirst->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(counter(main), QStringLiteral("1 of 5"));
+        ui.cmdChangeSet->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter, Qt::KeypadModifier);
+        QVERIFY(app::loadedWindow<selection::FrmSetOptions>());
+    }
+
+    void questionSelectsAndCopiesFromTheKeyboard() {
+        ProgramFolder folder(numberedRows(3));
+        viewer::FrmMain& main = startProgram(folder.folder());
+        Ui::FrmMain& ui = main.controls();
+        QVERIFY(QTest::qWaitForWindowActive(&main));
+        // With the focus, the box shows a caret where a selection would start.
+        const QImage unfocused = ui.Question->viewport()->grab().toImage();
+        ui.Question->setFocus();
+        QCOMPARE(QApplication::focusWidget(), ui.Question);
+        QVERIFY(ui.Question->viewport()->grab().toImage() != unfocused);
+        QTest::keyClick(ui.Question, Qt::Key_Home, Qt::ControlModifier);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(ui.Question, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(ui.Question->textCursor().selectedText(), QStringLiteral("Que"));
+        QTest::keyClick(ui.Question, Qt::Key_End, Qt::ShiftModifier);
+        QCOMPARE(ui.Question->textCursor().selectedText(), QStringLiteral("Question 1"));
+        QTest::keyClick(ui.Question, Qt::Key_Left, Qt::ShiftModifier);
+        QTest::keyClick(ui.Question, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Question "));
+        // Still read-only.
+        QTest::keyClicks(ui.Question, QStringLiteral("x"));
+        QTest::keyClick(ui.Question, Qt::Key_Delete);
+        QCOMPARE(ui.Question->toPlainText(), QStringLiteral("Question 1"));
+        QTest::keyClick(ui.Question, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(ui.Question, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Question 1"));
+        // Tab still leaves the box for the next control in the focus order (GoFirst is
+        // disabled on the first card).
+        QTest::keyClick(ui.Question, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), ui.btnOptions);
     }
 
     void anEmptyCardSetMakesNoCommandFail() {

@@ -21,6 +21,8 @@ namespace {
 
 void save(QWidget& window, const QString& folder, const QString& name) {
     const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    // Lets the window become active, so that its focused control shows its focus mark.
+    QCoreApplication::processEvents();
     if (!window.grab().save(path))
         std::fprintf(stderr, "could not write %s\n", qPrintable(path));
     else
