@@ -4,8 +4,7 @@
 
 namespace app {
 
-// A numbered failure that does not come from the store: a conversion, a program that
-// would not start.
+// A numbered failure that does not come from the store: a conversion, say.
 class RuntimeError : public store::Error {
 public:
     using store::Error::Error;

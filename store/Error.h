@@ -28,7 +28,6 @@ namespace err {
 constexpr int OutOfMemory = 7;
 constexpr int TypeMismatch = 13;
 constexpr int Internal = 51;     // a failure no other number fits
-constexpr int FileNotFound = 53; // a program that would not start
 constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidArgument = 3001;
 constexpr int UpdateWithoutEdit = 3020;
