@@ -1,4 +1,5 @@
 #include "bench/HugeText.h"
+#include "tools/automation/MainControls.h"
 
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
@@ -6,12 +7,12 @@
 #include "app/Windows.h"
 #include "bench/BenchBank.h"
 #include "bench/RawBank.h"
-#include "ui_FrmMain.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -124,7 +125,7 @@ Steps measure(const BankInfo& bank, const QString& run) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
     require(main && main->isVisible(), "the main window is shown");
-    Ui::FrmMain& ui = main->controls();
+    const automation::MainControls ui(*main);
     paint(*main);
 
     steps.ontoQuestion = cost([&] {

@@ -18,7 +18,7 @@
 #include "selection/FrmOptions.h"
 #include "store/Categories.h"
 #include "store/RecordSet.h"
-#include "ui_FrmMain.h"
+#include "tools/automation/MainControls.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
@@ -110,7 +110,7 @@ viewer::FrmMain& startProgram(const BankInfo& bank) {
 }
 
 QString questionText(viewer::FrmMain& main) {
-    return main.controls().Question->toPlainText();
+    return automation::MainControls(main).Question->toPlainText();
 }
 
 struct Pair {

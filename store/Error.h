@@ -27,7 +27,7 @@ private:
 namespace err {
 constexpr int OutOfMemory = 7;
 constexpr int TypeMismatch = 13;
-constexpr int Internal = 51;     // a failure no other number fits
+constexpr int Internal = 51; // a failure no other number fits
 constexpr int InvalidUseOfNull = 94;
 constexpr int InvalidArgument = 3001;
 constexpr int UpdateWithoutEdit = 3020;

@@ -20,9 +20,6 @@ public:
     FrmMain();
     ~FrmMain() override;
 
-    // The layout's controls; other windows write some of them directly.
-    Ui::FrmMain& controls() { return *ui; }
-
     void Form_Load();
     void ShowCurrentCard();
     void StoreMark();

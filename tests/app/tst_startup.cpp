@@ -5,7 +5,6 @@
 #include "store/Error.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "viewer/FrmMain.h"
 
 #include <QTest>
@@ -24,7 +23,7 @@ int startupError(const QString& folder) {
 }
 
 QStringList shown(viewer::FrmMain& main) {
-    Ui::FrmMain& ui = main.controls();
+    const MainControls ui(main);
     return {ui.Question->toPlainText(),
             ui.Answer->toPlainText(),
             ui.Category->text(),
@@ -60,7 +59,7 @@ private slots:
         QCOMPARE(shown(main), QStringList({"Question 1", "Answer 1", "The Chemistry of Life",
                                            "1 of 20", "ticked", "001"}));
         QVERIFY(main.isVisible());
-        QVERIFY(!main.controls().Answer->isVisible());
+        QVERIFY(!MainControls(main).Answer->isVisible());
         QVERIFY(!app::loadedWindow<app::FrmSplash>()); // closed and gone
         QCOMPARE(readColumn(folder.bank(), "Index"), readColumn(folder.bank(), "ID"));
     }
@@ -73,7 +72,7 @@ private slots:
             viewer::FrmMain& main = startProgram(folder.folder());
             QCOMPARE(shown(main), QStringList({"Question 1", "Answer 1", "The Chemistry of Life",
                                                "1 of 1", "unticked", "000"}));
-            QVERIFY(main.controls().cmdRandomCard->isEnabled());
+            QVERIFY(MainControls(main).cmdRandomCard->isEnabled());
             QCOMPARE(readField(folder.bank(), 1, "Index").toLongLong(), 40000);
         }
     }
@@ -145,22 +144,22 @@ private slots:
         rows[1].marks = {1, 0, 7, 0, 0, 0};
         ProgramFolder folder(rows);
         viewer::FrmMain& main = startProgram(folder.folder());
-        QCOMPARE(main.controls().Category->text(), QStringLiteral("The Chemistry of Life"));
+        QCOMPARE(MainControls(main).Category->text(), QStringLiteral("The Chemistry of Life"));
         app::state().CardSet->moveNext();
         app::state().MarkField = QStringLiteral("Mark2");
         main.ShowCurrentCard();
         QCOMPARE(shown(main).mid(0, 5), QStringList({"", "", "", "2 of 3", "unticked"}));
         app::state().MarkField = QStringLiteral("Mark3"); // 7 counts as yes
         main.ShowCurrentCard();
-        QVERIFY(main.controls().Mark->isChecked());
+        QVERIFY(MainControls(main).Mark->isChecked());
         app::state().MarkField = QStringLiteral("mark2"); // no such mark field: box left alone
         main.ShowCurrentCard();
-        QVERIFY(main.controls().Mark->isChecked());
+        QVERIFY(MainControls(main).Mark->isChecked());
         // A null mark is no mark, as the query "MARK1 = YES" sees it.
         writeField(folder.bank(), 2, "Mark1", QVariant());
         app::state().MarkField = QStringLiteral("Mark1");
         main.ShowCurrentCard();
-        QVERIFY(!main.controls().Mark->isChecked());
+        QVERIFY(!MainControls(main).Mark->isChecked());
     }
 };
 

@@ -10,7 +10,6 @@
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
@@ -205,13 +204,13 @@ private slots:
             viewer::FrmMain& main = startProgram(folder->folder());
             shown = &main;
             if (window == "frmOptions") {
-                main.controls().btnOptions->click();
+                MainControls(main).btnOptions->click();
                 shown = app::loadedWindow<selection::FrmOptions>();
             } else if (window == "frmSetOptions") {
-                main.controls().cmdChangeSet->click();
+                MainControls(main).cmdChangeSet->click();
                 shown = app::loadedWindow<selection::FrmSetOptions>();
             } else if (window == "frmAbout") {
-                main.controls().itmAbout->trigger();
+                MainControls(main).itmAbout->trigger();
                 shown = app::loadedWindow<app::FrmAbout>();
             }
         }

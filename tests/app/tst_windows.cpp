@@ -4,7 +4,6 @@
 #include "app/Windows.h"
 #include "app/launch.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "ui_frmAbout.h"
 #include "ui_frmSplash.h"
 #include "viewer/FrmMain.h"
@@ -249,7 +248,7 @@ private slots:
 
         ProgramFolder folder(numberedRows(2), QStringLiteral("My Programs/Mem vane; $HOME"));
         viewer::FrmMain& main = startProgram(folder.folder());
-        main.controls().itmHelp->trigger();
+        MainControls(main).itmHelp->trigger();
         const auto recorded = [&] {
             QFile args(log);
             return args.open(QIODevice::ReadOnly) ? QString::fromUtf8(args.readAll()) : QString();
@@ -261,7 +260,7 @@ private slots:
         qputenv("PATH", nothing.path().toUtf8());
         {
             MessageCatcher catcher;
-            main.controls().itmHelp->trigger();
+            MainControls(main).itmHelp->trigger();
             QCOMPARE(catcher.texts(),
                      QStringList(QStringLiteral("No text viewer could open the readme file '%1'.")
                                      .arg(folder.folder() + QStringLiteral("/readme.txt"))));
@@ -271,8 +270,8 @@ private slots:
         }
         QCOMPARE(app::loadedWindow<viewer::FrmMain>(), &main);
         QVERIFY(main.isVisible());
-        main.controls().Next->click();
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("2 of 2"));
+        MainControls(main).Next->click();
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("2 of 2"));
     }
 
     void showingAnOpenWindowBringsItUp_data() {

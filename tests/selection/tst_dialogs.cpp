@@ -6,7 +6,6 @@
 #include "store/Categories.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "ui_frmOptions.h"
 #include "ui_frmSetOptions.h"
 #include "viewer/FrmMain.h"
@@ -226,8 +225,8 @@ private slots:
     void emptyCustomSetThenCancel() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
-        main.controls().Next->click();
-        main.controls().Next->click();
+        MainControls(main).Next->click();
+        MainControls(main).Next->click();
         const auto loaded = app::state().CardSet;
         FrmOptions& options = openOptions();
         QCOMPARE(app::state().SavedCardSet, loaded);
@@ -248,16 +247,16 @@ private slots:
         QCOMPARE(app::state().CurrentSQL,
                  QStringLiteral("SELECT * FROM QATABLE WHERE MARK1 = YES"));
         QCOMPARE(app::state().CardSet->recordCount(), 0);
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("3 of 20"));
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("3 of 20"));
         main.Next_Click(); // the empty set is current: nothing moves, nothing fails
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("3 of 20"));
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("3 of 20"));
 
         QTest::keyClick(&options, Qt::Key_Escape); // Escape is Cancel
         QVERIFY(!app::loadedWindow<FrmOptions>());
         QCOMPARE(app::state().CardSet, loaded);
         QCOMPARE(loaded->absolutePosition(), 2);
         main.Next_Click();
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("4 of 20"));
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("4 of 20"));
         // The next opening shows the choice that gave the empty set.
         QCOMPARE(selected(openOptions()), QStringLiteral("2/0/"));
     }
@@ -273,7 +272,7 @@ private slots:
         options.customCheck[9]->click();
         options.controls().cmdOK->click();
         QVERIFY(!app::loadedWindow<FrmOptions>());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         QCOMPARE(ui.CountLabel->text(), QStringLiteral("1 of 3")); // questions 3, 10, 18
         QCOMPARE(ui.Question->toPlainText(), QStringLiteral("Question 3"));
         QCOMPARE(ui.Category->text(), store::categories()[2]);
@@ -293,8 +292,8 @@ private slots:
         options = &openOptions();
         options->PremadeType[2]->click();
         options->cmdOK_Click();
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("1 of 1"));
-        QVERIFY(!main.controls().Next->isEnabled());
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("1 of 1"));
+        QVERIFY(!MainControls(main).Next->isEnabled());
         options = &openOptions();
         QCOMPARE(selected(*options), QStringLiteral("0/2/"));
         QCOMPARE(app::state().LastCategoryChecks[5], QStringLiteral("TRUE"));
@@ -302,7 +301,7 @@ private slots:
         app::state().MarkField = QStringLiteral("Mark2");
         options->TestType[2]->setChecked(true);
         options->cmdOK_Click();
-        QCOMPARE(main.controls().CountLabel->text(), QStringLiteral("1 of 2"));
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("1 of 2"));
         options = &openOptions();
         QCOMPARE(selected(*options), QStringLiteral("2/0/"));
         QCOMPARE(options->TestType[2]->text(), QStringLiteral("Custom Set #1 Flash Cards Only"));
@@ -334,7 +333,7 @@ private slots:
     void customSetSwitch() {
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         app::state().MarkField = QStringLiteral("Mark4");
         main.Next_Click();
         main.Next_Click(); // question 3: marked in set 2
@@ -387,7 +386,7 @@ private slots:
         QVERIFY(options.TestType[2]->isChecked());
         app::showWindow<FrmSetOptions>().close(); // the close box: same as Cancel
         QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
-        QCOMPARE(main.controls().Mark->text(), QStringLiteral("Add to Custom Set #1"));
+        QCOMPARE(MainControls(main).Mark->text(), QStringLiteral("Add to Custom Set #1"));
     }
 
     void switchingWithAnEmptySetKeepsTheBox() {
@@ -399,13 +398,13 @@ private slots:
             MessageCatcher catcher;
             options.cmdOK_Click();
         }
-        main.controls().Mark->setChecked(true);
+        MainControls(main).Mark->setChecked(true);
         FrmSetOptions& sets = app::showWindow<FrmSetOptions>();
         sets.setSelection[5]->setChecked(true);
         sets.cmdOK_Click();
         QCOMPARE(app::state().MarkField, QStringLiteral("Mark6"));
         QCOMPARE(options.TestType[2]->text(), QStringLiteral("Custom Set #6 Memvane Only"));
-        QVERIFY(main.controls().Mark->isChecked());
+        QVERIFY(MainControls(main).Mark->isChecked());
     }
 };
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "tools/automation/MainControls.h"
 
 #include <QObject>
 #include <QString>
@@ -20,6 +21,8 @@ class FrmMain;
 }
 
 namespace testing {
+
+using automation::MainControls;
 
 struct Row {
     std::optional<qint64> id;

@@ -9,7 +9,6 @@
 #include "app/Windows.h"
 #include "app/launch.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "ui_frmSplash.h"
 #include "viewer/FrmMain.h"
 
@@ -38,17 +37,17 @@ void play(QStringList steps) {
     else if (step == "close-splash")
         app::loadedWindow<app::FrmSplash>()->windowHandle()->close(); // as a close button does
     else if (step == "tick")
-        main->controls().Mark->click();
+        testing::MainControls(*main).Mark->click();
     else if (step == "next")
-        main->controls().Next->click();
+        testing::MainControls(*main).Next->click();
     else if (step == "previous")
-        main->controls().Previous->click();
+        testing::MainControls(*main).Previous->click();
     else if (step == "random")
-        main->controls().cmdRandomCard->click();
+        testing::MainControls(*main).cmdRandomCard->click();
     else if (step == "options-button")
-        main->controls().btnOptions->click();
+        testing::MainControls(*main).btnOptions->click();
     else if (step == "exit")
-        main->controls().itmExit->trigger();
+        testing::MainControls(*main).itmExit->trigger();
     else if (step == "hold")
         return;
     say("done " + step);

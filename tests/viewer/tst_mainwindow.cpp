@@ -6,7 +6,6 @@
 #include "store/Database.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
-#include "ui_FrmMain.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
@@ -23,7 +22,7 @@ const QColor Navy(0, 0, 128);
 const QColor PaleYellow(255, 255, 128);
 
 QString counter(viewer::FrmMain& main) {
-    return main.controls().CountLabel->text();
+    return MainControls(main).CountLabel->text();
 }
 
 QVariant mark(const ProgramFolder& folder, qint64 id, int set = 1) {
@@ -151,7 +150,7 @@ private slots:
         QVERIFY(flags & Qt::WindowCloseButtonHint);
         QCOMPARE(main.windowIcon().availableSizes().value(0), QSize(48, 48));
 
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         QCOMPARE(main.palette().color(QPalette::Window), Navy);
         QCOMPARE(ui.Category->palette().color(QPalette::WindowText), PaleYellow);
         QCOMPARE(ui.Mark->palette().color(QPalette::WindowText), PaleYellow);
@@ -187,7 +186,7 @@ private slots:
 
     void focusOrderAndMenus() {
         viewer::FrmMain main;
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         ui.Answer->setVisible(true); // hidden controls are skipped; show it to see its place
         QStringList order;
         QWidget* w = ui.Mark;
@@ -217,7 +216,7 @@ private slots:
     void steppingStoresTheMarkBeforeMoving() {
         ProgramFolder folder(numberedRows(20));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         app::state().MarkField = QStringLiteral("Mark4");
         click(ui.Next);
         click(ui.Next);
@@ -263,7 +262,7 @@ private slots:
         rows[2].answer = run.left(70000) + QStringLiteral(" tail");
         ProgramFolder folder(rows);
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         const auto shows = [&](const std::optional<QString>& question,
                                const std::optional<QString>& answer, bool anywhere) {
             const auto wrap =
@@ -289,16 +288,16 @@ private slots:
         rows[0].marks[0] = 1;
         ProgramFolder folder(rows);
         viewer::FrmMain& main = startProgram(folder.folder());
-        QVERIFY(main.controls().Mark->isChecked());
+        QVERIFY(MainControls(main).Mark->isChecked());
         writeField(folder.bank(), 1, "Mark1", 7); // another writer changes it behind our back
-        click(main.controls().Next);
+        click(MainControls(main).Next);
         QCOMPARE(mark(folder, 1).toInt(), 1); // the box value went back in
     }
 
     void randomJumpDiscardsTheTick() {
         ProgramFolder folder(numberedRows(4));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         click(ui.Next);
         click(ui.Next);
         click(ui.Next);
@@ -329,14 +328,14 @@ private slots:
         m->Next_Click();
         m->Next_Click();
         QCOMPARE(counter(main), QStringLiteral("3 of 3"));
-        QVERIFY(!main.controls().Next->isEnabled());
+        QVERIFY(!MainControls(main).Next->isEnabled());
         QCOMPARE(app::state().CardSet->absolutePosition(), 2);
     }
 
     void aSetOfOne() {
         ProgramFolder folder(numberedRows(1));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         QVERIFY(!ui.Next->isEnabled() && !ui.Previous->isEnabled() && !ui.GoFirst->isEnabled());
         click(ui.cmdRandomCard);
         QCOMPARE(counter(main), QStringLiteral("1 of 1"));
@@ -349,7 +348,7 @@ private slots:
     void answerToggleOnAnyButtonNotTheSpaceBar() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         const QPoint where = main.pos();
         QCOMPARE(main.centralWidget()->height(), 211);
 
@@ -390,7 +389,7 @@ private slots:
     void enterAndSpaceClickTheFocusedButton() {
         ProgramFolder folder(numberedRows(5));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         QVERIFY(QTest::qWaitForWindowActive(&main));
         ui.Next->setFocus();
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
@@ -413,7 +412,7 @@ private slots:
     void questionSelectsAndCopiesFromTheKeyboard() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         QVERIFY(QTest::qWaitForWindowActive(&main));
         // With the focus, the box shows a caret where a selection would start.
         const QImage unfocused = ui.Question->viewport()->grab().toImage();
@@ -445,7 +444,7 @@ private slots:
     void anEmptyCardSetMakesNoCommandFail() {
         ProgramFolder folder(numberedRows(5));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         click(ui.Next);
         app::state().CardSet = app::state().QuestionDb->openRecordSet(
             QStringLiteral("SELECT * FROM QATABLE WHERE MARK2 = YES"));
@@ -464,7 +463,7 @@ private slots:
     void optionsButtonStoresFirstTheMenuItemDoesNot() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         ui.Mark->setChecked(true);
         ui.itmOptions->trigger();
         QVERIFY(app::loadedWindow<selection::FrmOptions>());
@@ -479,7 +478,7 @@ private slots:
     void changeSetStoresUnderTheSetActiveBefore() {
         ProgramFolder folder(numberedRows(3));
         viewer::FrmMain& main = startProgram(folder.folder());
-        Ui::FrmMain& ui = main.controls();
+        const MainControls ui(main);
         app::state().MarkField = QStringLiteral("Mark2");
         ui.Mark->setChecked(true);
         click(ui.cmdChangeSet);

@@ -7,12 +7,13 @@
 #include "app/launch.h"
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
-#include "ui_FrmMain.h"
+#include "tools/automation/MainControls.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -56,7 +57,7 @@ int main(int argc, char* argv[]) {
     splash.btn_Continue_Click();
     auto& main = app::window<viewer::FrmMain>();
     save(main, out, QStringLiteral("FrmMain"));
-    main.controls().Next->click();
+    automation::MainControls(main).Next->click();
     main.btn_AnswerToggle_MouseDown();
     save(main, out, QStringLiteral("FrmMain-answer"));
     save(app::showWindow<selection::FrmOptions>(), out, QStringLiteral("frmOptions"));
