@@ -1,4 +1,5 @@
 #include "bench/RawBank.h"
+#include "store/Bank.h"
 
 #include <QFile>
 
@@ -11,7 +12,7 @@ namespace bench {
 
 namespace {
 
-const QByteArray BankKey = QByteArrayLiteral("mopr5ledun");
+const QByteArray BankKey = store::BankPassword.toUtf8();
 
 [[noreturn]] void failed(sqlite3* db, const char* what) {
     throw std::runtime_error(std::string(what) + ": " + sqlite3_errmsg(db));

@@ -14,8 +14,6 @@
 
 namespace store {
 
-const QString BankConnectText = QStringLiteral("MS Access;PWD=mopr5ledun");
-
 namespace {
 
 const QStringList RequiredColumns = {QStringLiteral("ID"),     QStringLiteral("Question"),

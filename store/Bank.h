@@ -18,8 +18,10 @@
 
 namespace store {
 
-// The key every question bank is made with.
-extern const QString BankConnectText;
+// The password every question bank is made with, and the connect text that carries it.
+// Inline, so that a constant of another file made from them is made after them.
+inline const QString BankPassword = QStringLiteral("mopr5ledun");
+inline const QString BankConnectText = QStringLiteral("MS Access;PWD=") + BankPassword;
 
 // One question as a bank file holds it; the marks stay 0 unless the CSV gives them.
 struct Question {

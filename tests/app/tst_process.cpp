@@ -1,5 +1,6 @@
 // The program run as a separate process, for what only a whole process shows: being
 // killed, File > Exit, failures that end it, and banks it must refuse without harm.
+#include "store/Bank.h"
 #include "tests/support/TestBank.h"
 
 #include <QDeadlineTimer>
@@ -25,7 +26,7 @@ using namespace testing;
 
 namespace {
 
-const QString Key = QStringLiteral("mopr5ledun");
+const QString Key = store::BankPassword;
 constexpr int ProcessTimeoutMs = 120000;
 
 struct Ended {
@@ -83,7 +84,7 @@ Ended runCommand(const QString& program, const QStringList& args, const QByteArr
 // The sqlcipher command on the bank, as another program would use it; stops at the first error.
 Ended sqlcipher(const QString& bank, const QByteArray& sql) {
     return runCommand(QStringLiteral("sqlcipher"), {QStringLiteral("-bail"), bank},
-                      "PRAGMA key = 'mopr5ledun';\n" + sql + '\n');
+                      "PRAGMA key = '" + Key.toUtf8() + "';\n" + sql + '\n');
 }
 
 // Empty when strace can trace a child here; else why not.

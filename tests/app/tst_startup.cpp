@@ -2,6 +2,7 @@
 #include "app/FrmSplash.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
+#include "store/Bank.h"
 #include "store/Error.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
@@ -95,7 +96,7 @@ private slots:
         else if (kind == "empty")
             writeBank(folder.bank(), {});
         else if (kind == "column")
-            writeBank(folder.bank(), numberedRows(3), "mopr5ledun", {"\"Index\""});
+            writeBank(folder.bank(), numberedRows(3), store::BankPassword, {"\"Index\""});
         const QByteArray before = checksum(folder.bank());
         QCOMPARE(startupError(folder.folder()), error);
         QCOMPARE(checksum(folder.bank()), before);

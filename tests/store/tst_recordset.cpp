@@ -1,3 +1,4 @@
+#include "store/Bank.h"
 #include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/Engine.h"
@@ -16,7 +17,7 @@ using namespace testing;
 
 namespace {
 
-const QString Connect = QStringLiteral("MS Access;PWD=mopr5ledun");
+const QString Connect = store::BankConnectText;
 
 std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect) {
     store::Engine engine;
@@ -61,7 +62,7 @@ class TestRecordSet : public QObject {
 
 private slots:
     void connectTextGivesThePassword() {
-        QCOMPARE(*store::ConnectText::parse(Connect).password, QByteArray("mopr5ledun"));
+        QCOMPARE(*store::ConnectText::parse(Connect).password, store::BankPassword.toUtf8());
         QCOMPARE(store::ConnectText::parse(QStringLiteral("MS Access")).password, std::nullopt);
         QCOMPARE(*store::ConnectText::parse(QStringLiteral("MS Access;UID=x;pwd=a=b")).password,
                  QByteArray("a=b"));
@@ -237,7 +238,8 @@ private slots:
             // Another program holds a write transaction.
             sqlite3* other = nullptr;
             sqlite3_open(QFile::encodeName(bank.bank()).constData(), &other);
-            sqlite3_key(other, "mopr5ledun", 10);
+            const QByteArray key = store::BankPassword.toUtf8();
+            sqlite3_key(other, key.constData(), int(key.size()));
             QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE; UPDATE QATABLE SET Mark6 = 1;", nullptr,
                                   nullptr, nullptr),
                      SQLITE_OK);
@@ -305,8 +307,8 @@ private slots:
         sqlcipher.start(QStringLiteral("sqlcipher"), {folder.bank()});
         if (!sqlcipher.waitForStarted())
             QSKIP("no sqlcipher command");
+        sqlcipher.write("PRAGMA key = '" + store::BankPassword.toUtf8() + "';\n");
         sqlcipher.write(
-            "PRAGMA key = 'mopr5ledun';\n"
             "CREATE TABLE QATABLE (ID INTEGER, \"Index\" INTEGER, Question TEXT, "
             "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, "
             "Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, "

@@ -1,4 +1,5 @@
 #include "tests/support/TestBank.h"
+#include "store/Bank.h"
 
 #include "app/Failure.h"
 #include "app/FrmSplash.h"
@@ -38,8 +39,7 @@ namespace testing {
 namespace {
 
 struct Connection {
-    explicit Connection(const QString& path,
-                        const QString& password = QStringLiteral("mopr5ledun")) {
+    explicit Connection(const QString& path, const QString& password = store::BankPassword) {
         if (sqlite3_open(QFile::encodeName(path).constData(), &db) != SQLITE_OK)
             throw std::runtime_error("cannot open test bank");
         const QByteArray key = password.toUtf8();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "store/Bank.h"
 #include "tools/automation/MainControls.h"
 
 #include <QObject>
@@ -39,8 +40,7 @@ std::vector<Row> numberedRows(int count);
 
 // Writes a bank with raw SQL (not through the program's own tool) at path.
 void writeBank(const QString& path, const std::vector<Row>& rows,
-               const QString& password = QStringLiteral("mopr5ledun"),
-               const QStringList& dropColumns = {});
+               const QString& password = store::BankPassword, const QStringList& dropColumns = {});
 
 // Reads one field of the record with that rowid, through a connection of its own.
 QVariant readField(const QString& path, qint64 rowid, const QString& field);
