@@ -56,6 +56,7 @@ Database::Database(const QString& path, const ConnectText& connect, Mode mode)
         }
         // The key is only tried on the first read.
         exec("SELECT count(*) FROM sqlite_master");
+        exec("PRAGMA synchronous = EXTRA");
     } catch (...) {
         closeHandle(m_handle);
         throw;

@@ -90,6 +90,15 @@ private slots:
         QCOMPARE(set(" WHERE ID = 5 OR [Index] = 99"), QStringList({"Question 5"}));
         QCOMPARE(set(" WHERE Category = 'x'' OR ''1''=''1'"), QStringList());
         QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"))->recordCount(), 6);
+
+        // An index hands the rows out in its own order; a set still holds them in row order.
+        runSql(bank.bank(), QStringLiteral("CREATE INDEX byCategory ON QATABLE (Category)"));
+        db = open(bank.bank());
+        QCOMPARE(set(""), QStringList({"Question 1", "Question 2", "Question 3", "Question 4",
+                                       "Question 5", "Question 6"}));
+        QCOMPARE(set(" WHERE CATEGORY = 'The Chemistry of Life' OR CATEGORY = 'Mendel''s peas' "
+                     "OR CATEGORY = 'Cell Structure and Function'"),
+                 QStringList({"Question 1", "Question 2", "Question 4"}));
     }
 
     void unknownNamesAreErrors() {

@@ -166,11 +166,11 @@ void writeField(const QString& path, qint64 rowid, const QString& field, const Q
                .arg(rowid));
 }
 
-QVariantList readColumn(const QString& path, const QString& field) {
+QVariantList readColumn(const QString& path, const QString& field, const QString& table) {
     Connection c(path);
     sqlite3_stmt* stmt = nullptr;
     const QByteArray sql =
-        QStringLiteral("SELECT \"%1\" FROM QATABLE ORDER BY rowid").arg(field).toUtf8();
+        QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY rowid").arg(field, table).toUtf8();
     if (sqlite3_prepare_v2(c.db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         throw std::runtime_error("test read failed");
     QVariantList values;
@@ -178,6 +178,10 @@ QVariantList readColumn(const QString& path, const QString& field) {
         values << columnValue(stmt, 0);
     sqlite3_finalize(stmt);
     return values;
+}
+
+void runSql(const QString& path, const QString& sql) {
+    Connection(path).exec(sql);
 }
 
 ProgramFolder::ProgramFolder(const std::vector<Row>& rows, const QString& subfolder) {

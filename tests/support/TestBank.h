@@ -37,7 +37,10 @@ void writeBank(const QString& path, const std::vector<Row>& rows,
 // Reads one field of the record with that rowid, through a connection of its own.
 QVariant readField(const QString& path, qint64 rowid, const QString& field);
 void writeField(const QString& path, qint64 rowid, const QString& field, const QVariant& value);
-QVariantList readColumn(const QString& path, const QString& field);
+QVariantList readColumn(const QString& path, const QString& field,
+                        const QString& table = QStringLiteral("QATABLE"));
+// Runs SQL on the bank through a connection of its own.
+void runSql(const QString& path, const QString& sql);
 
 // A program folder in a temporary directory, with db/voreldb.mdb.
 class ProgramFolder {
