@@ -66,10 +66,9 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
         for (qsizetype i = 0; i < binds.size(); ++i)
             select.bind(int(i + 1), binds[i]);
         while (select.step())
-            m_rows.push_back(select.columnInt64(0));
+            m_rows.append(select.columnInt64(0));
     }
-    if (!std::is_sorted(m_rows.begin(), m_rows.end()))
-        std::sort(m_rows.begin(), m_rows.end());
+    m_rows.sort();
     m_edits.resize(size_t(m_columns.size()));
 }
 

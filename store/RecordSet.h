@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/RowIds.h"
+
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -84,7 +86,7 @@ private:
     QString m_rowId = QStringLiteral("rowid"); // the name that reaches a record's row id
     QStringList m_columns;
     QHash<QString, int> m_columnByName; // as the table spells it, and in lower case
-    std::vector<qint64> m_rows;
+    RowIds m_rows;
     qint64 m_pos = 0;
 
     // Statements live in the connection's cache; these find them without building SQL.

@@ -164,6 +164,28 @@ private slots:
         QCOMPARE(errorOf([&] { none->setAbsolutePosition(0); }), 3001);
     }
 
+    void rowIdsOfAnySizeKeepRowOrder() {
+        ProgramFolder bank(numberedRows(4));
+        writeField(bank.bank(), 2, QStringLiteral("rowid"), 5000000000LL); // beyond 32 bits
+        auto db = open(bank.bank());
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(questions(*set),
+                 QStringList({"Question 1", "Question 3", "Question 4", "Question 2"}));
+        set->moveLast();
+        set->edit();
+        set->setField(QStringLiteral("Mark2"), 1);
+        set->update();
+        QCOMPARE(readField(bank.bank(), 5000000000LL, QStringLiteral("Mark2")).toInt(), 1);
+
+        writeField(bank.bank(), 3, QStringLiteral("rowid"), -7LL); // now the first row
+        set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(questions(*set),
+                 QStringList({"Question 3", "Question 1", "Question 4", "Question 2"}));
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 3);
+        set->moveLast();
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 2);
+    }
+
     void editsAreStoredAndMembershipStaysFixed() {
         auto rows = numberedRows(4);
         rows[1].marks[0] = 1;
