@@ -56,9 +56,9 @@ void renumberAsToday(store::Database& db) {
     {
         store::Statement& select = db.statement(
             QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(rowId, quoteName(table)));
+        const store::Statement::Use selecting(select);
         while (select.step())
             rows.push_back(select.columnInt64(0));
-        select.reset();
     }
     store::Database::Transaction renumbering(db);
     for (const qint64 row : rows) {
@@ -67,10 +67,13 @@ void renumberAsToday(store::Database& db) {
         store::Statement& select =
             db.statement(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
                              .arg(read.join(QStringLiteral(", ")), quoteName(table), rowId));
-        select.bind(1, row);
-        require(select.step(), "today's loop reads every record");
-        const QVariantList values = {select.column(0)};
-        select.reset();
+        QVariantList values;
+        {
+            const store::Statement::Use reading(select);
+            select.bind(1, row);
+            require(select.step(), "today's loop reads every record");
+            values = {select.column(0)};
+        }
 
         const QVariantList written = {values.constFirst().toLongLong()};
         const QString assignments =
@@ -79,9 +82,11 @@ void renumberAsToday(store::Database& db) {
         store::Statement& update = db.statement(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
                                                     .arg(quoteName(table), assignments, rowId)
                                                     .arg(written.size() + 1));
+        const store::Statement::Use writing(update);
         update.bind(1, written[0]);
         update.bind(2, row);
-        update.run();
+        while (update.step()) {
+        }
         require(db.changes() == 1, "today's loop writes every record");
     }
     renumbering.commit();
