@@ -24,8 +24,7 @@ namespace {
 
 // ID is read as a 64-bit integer: a 16-bit one would fail on every bank of more than
 // 32,767 questions.
-qint64 questionId(store::RecordSet& cards, const QString& bank) {
-    const QVariant id = cards.field(QStringLiteral("ID"));
+qint64 questionId(const QVariant& id, const QString& bank) {
     if (id.isNull())
         throw RuntimeError(
             store::err::InvalidUseOfNull,
@@ -83,14 +82,11 @@ void FrmSplash::btn_Continue_Click() {
                                .arg(s.DbPath));
     cards.moveFirst();
     {
-        // All records or none: a failure part-way leaves the bank as it was.
+        // All records or none: a failure part-way leaves the bank as it was. The write lock
+        // comes first, so a bank that cannot be written is refused even when nothing differs.
         store::Database::Transaction renumbering(*s.QuestionDb);
-        while (!cards.eof()) {
-            cards.edit();
-            cards.setField(QStringLiteral("Index"), questionId(cards, s.DbPath));
-            cards.update();
-            cards.moveNext();
-        }
+        cards.setEveryRecord(QStringLiteral("Index"), QStringLiteral("ID"),
+                             [&](const QVariant& id) { return questionId(id, s.DbPath); });
         renumbering.commit();
     }
     cards.moveFirst();

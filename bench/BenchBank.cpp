@@ -4,9 +4,13 @@
 #include "store/Categories.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <array>
 #include <random>
+#include <stdexcept>
+
+#include <unistd.h>
 
 namespace bench {
 
@@ -41,15 +45,7 @@ QString words(std::mt19937& random, int length) {
     return text.trimmed();
 }
 
-} // namespace
-
-BankInfo makeBank(const QString& root, int questions) {
-    BankInfo bank;
-    bank.questions = questions;
-    bank.folder = QDir(root).filePath(QStringLiteral("bank-%1").arg(questions));
-    QDir().mkpath(bank.folder + QStringLiteral("/db"));
-    bank.file = bank.folder + QStringLiteral("/db/voreldb.mdb");
-
+void makeBank(const QString& path, int questions) {
     std::mt19937 random(20240611u + unsigned(questions));
     std::uniform_int_distribution<int> questionLength(80, 150);
     std::uniform_int_distribution<int> answerLength(100, 300);
@@ -62,6 +58,7 @@ BankInfo makeBank(const QString& root, int questions) {
     for (int n = 1; n <= questions; ++n) {
         store::Question q;
         q.id = n;
+        q.index = 0; // as a bank is shipped: the first start renumbers every record
         const QString start = QString::fromUtf8(QuestionOpenings[opening(random)]) + u' ';
         q.question = start + words(random, questionLength(random) - int(start.size()) - 1) + u'?';
         const QString answer = words(random, answerLength(random) - 1);
@@ -70,12 +67,47 @@ BankInfo makeBank(const QString& root, int questions) {
         q.sets = {percent(random) < 30, percent(random) < 15, percent(random) < 25};
         q.marks[0] = percent(random) < 10;
         q.marks[1] = percent(random) < 5;
-        bank.textBytes +=
-            q.question->toUtf8().size() + q.answer->toUtf8().size() + q.category->toUtf8().size();
         cards.push_back(std::move(q));
     }
-    store::createBank(bank.file, cards);
+    store::createBank(path, cards);
+}
+
+// Copies through a temporary name and syncs, so a copy is whole or absent, and the write-back
+// of the copy never lands inside a timed run.
+void copySynced(const QString& from, const QString& to) {
+    const QString part = to + QStringLiteral(".part");
+    QFile::remove(part);
+    if (!QFile::copy(from, part))
+        throw std::runtime_error("cannot copy " + from.toStdString());
+    QFile copy(part);
+    if (!copy.open(QIODevice::ReadWrite) || ::fsync(copy.handle()) != 0)
+        throw std::runtime_error("cannot sync " + part.toStdString());
+    copy.close();
+    // A journal left by an interrupted run belongs to the old file.
+    QFile::remove(to + QStringLiteral("-journal"));
+    QFile::remove(to);
+    if (!QFile::rename(part, to))
+        throw std::runtime_error("cannot rename " + part.toStdString());
+}
+
+} // namespace
+
+BankInfo bankIn(const QString& dir, int questions) {
+    BankInfo bank;
+    bank.questions = questions;
+    bank.folder = QDir(dir).absoluteFilePath(QStringLiteral("bank-%1").arg(questions));
+    QDir().mkpath(bank.folder + QStringLiteral("/db"));
+    bank.file = bank.folder + QStringLiteral("/db/voreldb.mdb");
+    bank.firstStart = bank.folder + QStringLiteral("/first-start.mdb");
+    if (!QFile::exists(bank.firstStart))
+        makeBank(bank.firstStart, questions);
+    if (!QFile::exists(bank.file))
+        copySynced(bank.firstStart, bank.file);
     return bank;
+}
+
+void restoreFirstStart(const BankInfo& bank) {
+    copySynced(bank.firstStart, bank.file);
 }
 
 } // namespace bench

@@ -2,19 +2,20 @@
 
 #include <QString>
 
-#include <cstdint>
-
 namespace bench {
 
 struct BankInfo {
-    QString folder; // the program folder: FOLDER/db/voreldb.mdb
-    QString file;
+    QString folder;     // the program folder: FOLDER/db/voreldb.mdb
+    QString file;       // the bank every figure works on
+    QString firstStart; // the bank as made: Index differs from ID in every record
     int questions = 0;
-    std::int64_t textBytes = 0; // UTF-8 bytes of Question + Answer + Category
 };
 
-// Writes a bank of realistic cards (seeded, so every run writes the same texts) through the
-// program's own bank writer, in a program folder under root.
-BankInfo makeBank(const QString& root, int questions);
+// The bank of that many realistic cards (seeded, so every run has the same texts) under
+// dir, written through the program's own bank writer on first use and kept for later runs.
+BankInfo bankIn(const QString& dir, int questions);
+
+// Puts the bank back as it was made, synced to disk, so a start renumbers every record.
+void restoreFirstStart(const BankInfo& bank);
 
 } // namespace bench

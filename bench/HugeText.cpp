@@ -100,12 +100,6 @@ bool resetPeak() {
     return bool(clear.flush());
 }
 
-void resetProgram() {
-    app::unloadAllWindows();
-    app::state() = {};
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 struct Steps {
     Cost ontoQuestion;
     Cost click;
@@ -119,7 +113,7 @@ struct Steps {
 Steps measure(const BankInfo& bank, const QString& run) {
     Steps steps;
     const bool peakKept = resetPeak();
-    resetProgram();
+    app::resetProgram();
     app::setProgramFolder(bank.folder);
     app::showWindow<app::FrmSplash>().btn_Continue_Click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -158,7 +152,7 @@ Steps measure(const BankInfo& bank, const QString& run) {
     });
     require(ui.CountLabel->text() == QStringLiteral("1 of 3"), "back on the first card");
     steps.peak = peakKept ? peakMiB() : -1;
-    resetProgram();
+    app::resetProgram();
     app::setProgramFolder({});
     return steps;
 }
@@ -178,7 +172,7 @@ void out(const QString& line) {
 } // namespace
 
 void hugeText(const QString& root) {
-    const BankInfo bank = makeBank(QDir(root).filePath(QStringLiteral("huge")), 3);
+    const BankInfo bank = bankIn(QDir(root).filePath(QStringLiteral("huge")), 3);
     std::vector<Steps> results;
     for (const qsizetype bytes : RunBytes) {
         std::fprintf(stderr, "huge texts: a run of %lld bytes\n", static_cast<long long>(bytes));

@@ -5,10 +5,16 @@
 
 #include <sqlcipher/sqlite3.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 
 namespace bench {
+
+const QByteArray SelectAllRows = "SELECT rowid FROM \"QATABLE\"";
+const QByteArray SelectCard =
+    "SELECT \"Question\", \"Answer\", \"Category\", \"Mark1\" FROM \"QATABLE\" WHERE rowid = ?1";
+const QByteArray UpdateMark = "UPDATE \"QATABLE\" SET \"Mark1\" = ?1 WHERE rowid = ?2";
 
 namespace {
 
@@ -20,6 +26,14 @@ const QByteArray BankKey = store::BankPassword.toUtf8();
 
 } // namespace
 
+QByteArray selectCategoryRows(int categories) {
+    QByteArray sql = SelectAllRows;
+    for (int i = 1; i <= categories; ++i)
+        sql +=
+            (i == 1 ? " WHERE \"Category\" = ?" : " OR \"Category\" = ?") + QByteArray::number(i);
+    return sql;
+}
+
 RawBank::RawBank(const QString& path) {
     if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE,
                         nullptr) != SQLITE_OK) {
@@ -27,8 +41,9 @@ RawBank::RawBank(const QString& path) {
         sqlite3_close_v2(m_db);
         throw std::runtime_error("cannot open " + path.toStdString() + ": " + message);
     }
+    sqlite3_busy_timeout(m_db, 2000);
     sqlite3_key(m_db, BankKey.constData(), int(BankKey.size()));
-    // The program's setting, so that both sides of a ratio sync alike.
+    exec("SELECT count(*) FROM sqlite_master");
     exec("PRAGMA synchronous = EXTRA");
 }
 
@@ -73,36 +88,57 @@ void RawStatement::reset() {
     sqlite3_reset(m_stmt);
 }
 
-std::vector<std::int64_t> selectCategoryRows(RawBank& bank, const std::vector<QByteArray>& names) {
-    QByteArray sql = "SELECT rowid FROM QATABLE";
-    for (size_t i = 0; i < names.size(); ++i)
-        sql += (i == 0 ? " WHERE Category = ?" : " OR Category = ?") + QByteArray::number(i + 1);
-    sql += " ORDER BY rowid";
-    RawStatement select(bank, sql);
-    for (size_t i = 0; i < names.size(); ++i)
-        select.bindText(int(i + 1), names[i]);
+std::vector<std::int64_t> rowIds(RawStatement& select) {
     std::vector<std::int64_t> rows;
     while (select.step())
         rows.push_back(sqlite3_column_int64(select.get(), 0));
+    select.reset();
+    if (!std::is_sorted(rows.begin(), rows.end()))
+        std::sort(rows.begin(), rows.end());
     return rows;
 }
 
-std::int64_t readRow(RawStatement& selectByRowid, std::int64_t rowid) {
-    sqlite3_stmt* stmt = selectByRowid.get();
-    selectByRowid.bindInt(1, rowid);
-    std::int64_t bytes = 0;
-    if (selectByRowid.step()) {
-        for (int i = 0, n = sqlite3_column_count(stmt); i < n; ++i) {
-            if (sqlite3_column_type(stmt, i) == SQLITE_TEXT) {
-                sqlite3_column_text(stmt, i);
-                bytes += sqlite3_column_bytes(stmt, i);
-            } else {
-                bytes += sqlite3_column_int64(stmt, i) != 0;
-            }
+std::int64_t renumber(RawBank& bank) {
+    bank.exec("BEGIN IMMEDIATE");
+    std::int64_t written = 0;
+    {
+        RawStatement scan(bank, "SELECT rowid, \"ID\", \"Index\" FROM \"QATABLE\" ORDER BY rowid");
+        RawStatement update(bank, "UPDATE \"QATABLE\" SET \"Index\" = ?1 WHERE rowid = ?2");
+        sqlite3_stmt* row = scan.get();
+        while (scan.step()) {
+            if (sqlite3_column_type(row, 1) != SQLITE_INTEGER)
+                throw std::runtime_error("an ID that is not an integer");
+            const std::int64_t id = sqlite3_column_int64(row, 1);
+            if (sqlite3_column_type(row, 2) == SQLITE_INTEGER && sqlite3_column_int64(row, 2) == id)
+                continue;
+            update.bindInt(1, id);
+            update.bindInt(2, sqlite3_column_int64(row, 0));
+            update.step();
+            update.reset();
+            ++written;
         }
     }
-    selectByRowid.reset();
-    return bytes;
+    bank.exec("COMMIT");
+    return written;
+}
+
+std::int64_t readCard(RawStatement& selectCard, std::int64_t rowId) {
+    sqlite3_stmt* stmt = selectCard.get();
+    selectCard.bindInt(1, rowId);
+    if (!selectCard.step())
+        throw std::runtime_error("no such card");
+    for (int i = 0; i < 3; ++i)
+        sqlite3_column_text(stmt, i); // the texts as the engine hands them out
+    const std::int64_t mark = sqlite3_column_int64(stmt, 3);
+    selectCard.reset();
+    return mark;
+}
+
+void writeMark(RawStatement& updateMark, std::int64_t rowId, std::int64_t mark) {
+    updateMark.bindInt(1, mark);
+    updateMark.bindInt(2, rowId);
+    updateMark.step();
+    updateMark.reset();
 }
 
 } // namespace bench

@@ -11,10 +11,12 @@ struct sqlite3_stmt;
 
 namespace bench {
 
-// The baseline: the SQLCipher C API on the bank file, with none of the program around it.
+// The baseline: the SQLCipher C API on the bank file, with none of the program around it,
+// sending the statements the program sends.
 class RawBank {
 public:
-    // Opens with the bank's key; the key is derived on the first statement, as in the program.
+    // Opens with the bank's key and the program's connection settings; the key is derived
+    // on the first read, as in the program.
     explicit RawBank(const QString& path);
     ~RawBank();
     RawBank(const RawBank&) = delete;
@@ -46,10 +48,24 @@ private:
     sqlite3_stmt* m_stmt = nullptr;
 };
 
-// The rowids that the category query selects, stepping every row.
-std::vector<std::int64_t> selectCategoryRows(RawBank& bank, const std::vector<QByteArray>& names);
+// The program's statements, as its record set spells them.
+extern const QByteArray SelectAllRows;         // every row id of the table
+extern const QByteArray SelectCard;            // Question, Answer, Category, Mark1 of one row
+extern const QByteArray UpdateMark;            // Mark1 of one row
+QByteArray selectCategoryRows(int categories); // WHERE Category = ?1 OR ... = ?n
 
-// Reads every column of one row as the engine hands it out; returns the bytes read.
-std::int64_t readRow(RawStatement& selectByRowid, std::int64_t rowid);
+// The row ids a prepared query gives, in row order as a record set holds them.
+std::vector<std::int64_t> rowIds(RawStatement& select);
+
+// Leaves Index = ID in every record, writing only the records where it differs, in one
+// transaction that takes the write lock first. Throws on an ID that is not an integer.
+// Returns the records written.
+std::int64_t renumber(RawBank& bank);
+
+// Reads the four fields of a card; returns its Mark1.
+std::int64_t readCard(RawStatement& selectCard, std::int64_t rowId);
+
+// One autocommit update of Mark1.
+void writeMark(RawStatement& updateMark, std::int64_t rowId, std::int64_t mark);
 
 } // namespace bench

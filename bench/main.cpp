@@ -1,46 +1,34 @@
-// memvane-bench: times the program's own code, in process and off screen, against the bare
-// SQLCipher work on the same bank file, and prints a Markdown table of figures and ratios.
-//   memvane-bench [--dir FOLDER]         the whole run; banks go in a temporary folder
-//                                        under FOLDER (default: the system's temporary folder)
-//   memvane-bench --peak-program FOLDER  (child) the program on FOLDER's bank; prints its peak
-//   memvane-bench --peak-empty           (child) an empty window; prints its peak
+// memvane-bench: times the program against the bare SQLCipher work on the same bank file and
+// prints Markdown tables of wall and CPU times and their ratios.
+//   memvane-bench [--dir FOLDER] [--large]
+//       --dir    where the generated banks are kept between runs (default: a folder
+//                memvane-bench in the system's temporary folder)
+//       --large  adds the bank of 1,000,000 questions (some minutes more)
+//   memvane-bench --child KIND ...      one measured run in a fresh process (used by the above)
 #include "app/Failure.h"
-#include "app/FrmSplash.h"
-#include "app/ProgramFolder.h"
-#include "app/ProgramState.h"
-#include "app/Windows.h"
 #include "app/launch.h"
 #include "bench/BankTool.h"
 #include "bench/BenchBank.h"
+#include "bench/Check.h"
 #include "bench/HugeText.h"
 #include "bench/Measure.h"
+#include "bench/Peak.h"
 #include "bench/RawBank.h"
-#include "selection/FrmOptions.h"
-#include "store/Categories.h"
-#include "store/RecordSet.h"
-#include "tools/automation/MainControls.h"
-#include "viewer/FrmMain.h"
+#include "bench/Running.h"
+#include "bench/StartUp.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
-#include <QEventLoop>
 #include <QFile>
 #include <QLocale>
-#include <QPlainTextEdit>
-#include <QProcess>
-#include <QRadioButton>
+#include <QSysInfo>
 #include <QTemporaryDir>
-#include <QTimer>
+#include <QThread>
 
 #include <sqlcipher/sqlite3.h>
 
-#include <array>
 #include <cstdio>
-#include <fstream>
 #include <map>
-#include <optional>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -48,14 +36,14 @@
 namespace {
 
 using bench::BankInfo;
-using bench::median;
-using bench::micros;
+using bench::Comparison;
+using bench::require;
+using bench::Sample;
+using bench::StartUp;
 
-constexpr std::array<int, 3> BankSizes = {300, 5000, 32767};
-constexpr int StartUpRuns = 5;
-constexpr int Steps = 1000;
-constexpr int CardSetRuns = 7;
-constexpr int RandomJumps = 1000;
+constexpr int SmallBank = 300;
+constexpr int MiddleBank = 32767;
+constexpr int LargeBank = 1000000;
 constexpr int PeakRuns = 3;
 
 // The offscreen platform warns on every raise() of a shown window; that says nothing here.
@@ -76,219 +64,67 @@ void out(const QString& line) {
     std::printf("%s\n", line.toUtf8().constData());
 }
 
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("check failed: ") + what);
+// Records whose Index is not their ID, counted by the bare engine.
+long long notRenumbered(const BankInfo& bank) {
+    bench::RawBank raw(bank.file);
+    bench::RawStatement count(raw,
+                              "SELECT count(*) FROM \"QATABLE\" WHERE \"Index\" IS NOT \"ID\"");
+    require(count.step(), "the count of records to renumber");
+    return sqlite3_column_int64(count.get(), 0);
 }
 
-// Lets the event loop paint and deliver what showing a window posts.
-void settle() {
-    QEventLoop loop;
-    QTimer::singleShot(50, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+// --- Start-up, each run a fresh process --------------------------------------------------
 
-// Closed windows delete themselves later; no event loop runs between timed calls.
-void deleteClosedWindows() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-void resetProgram() {
-    app::unloadAllWindows();
-    app::state() = {};
-    deleteClosedWindows();
-}
-
-viewer::FrmMain& startProgram(const BankInfo& bank) {
-    resetProgram();
-    app::setProgramFolder(bank.folder);
-    app::showWindow<app::FrmSplash>().btn_Continue_Click();
-    deleteClosedWindows();
-    viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
-    require(main && main->isVisible(), "the main window is shown after start-up");
-    return *main;
-}
-
-QString questionText(viewer::FrmMain& main) {
-    return automation::MainControls(main).Question->toPlainText();
-}
-
-struct Pair {
-    double program = 0; // microseconds
-    double baseline = 0;
+struct StartUpFigures {
+    Comparison renumbered; // program against the bare engine, on a renumbered bank
+    Comparison today;      // program against today's loop, on a renumbered bank
+    Comparison firstStart; // program against the bare engine, every Index to write
 };
 
-// 1. Start-up against opening with the key and renumbering in one statement.
-Pair startUp(const BankInfo& bank) {
-    std::vector<double> program;
-    std::vector<double> baseline;
-    app::setProgramFolder(bank.folder);
-    for (int run = 0; run < StartUpRuns; ++run) {
-        resetProgram();
-        app::FrmSplash& splash = app::showWindow<app::FrmSplash>();
-        program.push_back(micros([&] { splash.btn_Continue_Click(); }));
-        viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
-        require(main && main->isVisible() && !questionText(*main).isEmpty(),
-                "the first card is on screen");
-        resetProgram();
+StartUpFigures measureStartUps(const BankInfo& bank) {
+    const bool large = bank.questions > 100000;
+    StartUpFigures figures;
+    bench::runStartUp(StartUp::Program, bank); // renumbers, and brings the file into memory
+    require(notRenumbered(bank) == 0, "start-up leaves Index = ID");
 
-        std::optional<bench::RawBank> raw;
-        baseline.push_back(micros([&] {
-            raw.emplace(bank.file);
-            raw->exec("BEGIN IMMEDIATE");
-            raw->exec("UPDATE QATABLE SET \"Index\" = ID");
-            raw->exec("COMMIT");
-        }));
-        raw.reset();
+    const int rounds = large ? 5 : 7;
+    std::vector<Sample> program;
+    std::vector<Sample> raw;
+    std::vector<Sample> today;
+    const StartUp order[] = {StartUp::Program, StartUp::Raw, StartUp::Today};
+    for (int round = 0; round < rounds; ++round) {
+        // The order turns each round, so no side always follows the same one.
+        for (int i = 0; i < 3; ++i) {
+            const StartUp kind = order[(round + i) % 3];
+            const Sample sample = bench::runStartUp(kind, bank);
+            (kind == StartUp::Program ? program
+             : kind == StartUp::Raw   ? raw
+                                      : today)
+                .push_back(sample);
+        }
     }
-    return {median(program), median(baseline)};
+    require(notRenumbered(bank) == 0, "every start-up leaves Index = ID");
+    figures.renumbered = {bench::median(program), bench::median(raw), rounds};
+    figures.today = {bench::median(program), bench::median(today), rounds};
+
+    const int firstRounds = large ? 3 : 5;
+    std::vector<Sample> firstProgram;
+    std::vector<Sample> firstRaw;
+    for (int round = 0; round < firstRounds; ++round) {
+        for (int i = 0; i < 2; ++i) {
+            const bool programFirst = (round + i) % 2 == 0;
+            bench::restoreFirstStart(bank);
+            require(notRenumbered(bank) == bank.questions, "the first start has all to write");
+            (programFirst ? firstProgram : firstRaw)
+                .push_back(bench::runStartUp(programFirst ? StartUp::Program : StartUp::Raw, bank));
+            require(notRenumbered(bank) == 0, "the first start renumbers every record");
+        }
+    }
+    figures.firstStart = {bench::median(firstProgram), bench::median(firstRaw), firstRounds};
+    return figures;
 }
 
-// 2. One step: Next against one single-row update in autocommit.
-Pair step(const BankInfo& bank) {
-    std::vector<double> program;
-    viewer::FrmMain& main = startProgram(bank);
-    store::RecordSet& cards = *app::state().CardSet;
-    for (int i = 0; i < Steps; ++i) {
-        if (cards.absolutePosition() + 1 == cards.recordCount())
-            main.GoFirst_Click();
-        program.push_back(micros([&] { main.Next_Click(); }));
-    }
-    require(cards.absolutePosition() > 0, "Next moves through the cards");
-    resetProgram();
-
-    std::vector<double> baseline;
-    bench::RawBank raw(bank.file);
-    bench::RawStatement update(raw, "UPDATE QATABLE SET Mark1 = ?1 WHERE rowid = ?2");
-    for (int i = 0; i < Steps; ++i) {
-        const std::int64_t rowid = i % bank.questions + 1;
-        baseline.push_back(micros([&] {
-            update.bindInt(1, i & 1);
-            update.bindInt(2, rowid);
-            update.step();
-            update.reset();
-        }));
-    }
-    return {median(program), median(baseline)};
-}
-
-// 3. A card set of all fifteen categories against the same selection in bare SQL.
-Pair cardSet(const BankInfo& bank) {
-    std::vector<double> program;
-    startProgram(bank);
-    for (int run = 0; run < CardSetRuns; ++run) {
-        auto& options = app::window<selection::FrmOptions>();
-        for (QCheckBox* box : options.customCheck)
-            box->setChecked(true);
-        options.TestType[1]->setChecked(true);
-        program.push_back(micros([&] { options.cmdOK_Click(); }));
-        require(app::state().CardSet->recordCount() == bank.questions,
-                "all fifteen categories select every card");
-        deleteClosedWindows();
-        require(!app::loadedWindow<selection::FrmOptions>(), "OK closes the options");
-    }
-    resetProgram();
-
-    std::vector<QByteArray> names;
-    for (const QString& caption : store::categories())
-        names.push_back(caption.toUtf8());
-    std::vector<double> baseline;
-    bench::RawBank raw(bank.file);
-    raw.exec("SELECT count(*) FROM sqlite_master"); // the key, as the open program has it
-    for (int run = 0; run < CardSetRuns; ++run) {
-        std::vector<std::int64_t> rows;
-        baseline.push_back(micros([&] { rows = bench::selectCategoryRows(raw, names); }));
-        require(int(rows.size()) == bank.questions, "the bare query selects every card");
-    }
-    return {median(program), median(baseline)};
-}
-
-// 4. The random jump against reading one random row in bare SQL.
-Pair randomJump(const BankInfo& bank) {
-    std::vector<double> program;
-    viewer::FrmMain& main = startProgram(bank);
-    for (int i = 0; i < RandomJumps; ++i)
-        program.push_back(micros([&] { main.cmdRandomCard_Click(); }));
-    resetProgram();
-
-    std::vector<double> baseline;
-    bench::RawBank raw(bank.file);
-    bench::RawStatement select(raw, "SELECT * FROM QATABLE WHERE rowid = ?1");
-    std::mt19937 random(7);
-    std::uniform_int_distribution<std::int64_t> row(1, bank.questions);
-    std::int64_t bytes = 0;
-    for (int i = 0; i < RandomJumps; ++i) {
-        const std::int64_t rowid = row(random);
-        baseline.push_back(micros([&] { bytes += bench::readRow(select, rowid); }));
-    }
-    require(bytes > 0, "the bare reads see the cards");
-    return {median(program), median(baseline)};
-}
-
-// --- Peak memory, in child processes of this same program --------------------------------
-
-long peakKilobytes() {
-    // /proc files report no size, so QFile would see them as empty.
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    }
-    return -1;
-}
-
-int peakProgram(const QString& folder) {
-    app::setProgramFolder(folder);
-    app::launch();
-    settle();
-    app::loadedWindow<app::FrmSplash>()->btn_Continue_Click();
-    settle();
-    viewer::FrmMain& main = *app::loadedWindow<viewer::FrmMain>();
-    for (int i = 0; i < 20; ++i) {
-        main.Next_Click();
-        QCoreApplication::processEvents();
-    }
-    for (int i = 0; i < 5; ++i) {
-        main.cmdRandomCard_Click();
-        QCoreApplication::processEvents();
-    }
-    settle();
-    std::printf("VmHWM %ld\n", peakKilobytes());
-    return 0;
-}
-
-int peakEmpty() {
-    app::applyLook();
-    QWidget window;
-    window.setFixedSize(602, 233);
-    window.show();
-    settle();
-    std::printf("VmHWM %ld\n", peakKilobytes());
-    return 0;
-}
-
-long childPeak(const QStringList& arguments) {
-    QProcess child;
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), arguments);
-    if (!child.waitForFinished(120000) || child.exitCode() != 0)
-        throw std::runtime_error("the peak-memory child failed");
-    const QByteArray text = child.readAllStandardOutput();
-    const qsizetype at = text.indexOf("VmHWM ");
-    if (at < 0)
-        throw std::runtime_error("the peak-memory child printed no peak");
-    return text.mid(at + 6).trimmed().split('\n').value(0).toLong();
-}
-
-long medianChildPeak(const QStringList& arguments) {
-    std::vector<double> peaks;
-    for (int run = 0; run < PeakRuns; ++run)
-        peaks.push_back(double(childPeak(arguments)));
-    return long(median(peaks));
-}
-
-// --- The table ---------------------------------------------------------------------------
+// --- The report ---------------------------------------------------------------------------
 
 QString duration(double us) {
     if (us < 1000.0)
@@ -302,141 +138,285 @@ QString times(double ratio) {
     return QStringLiteral("%1x").arg(ratio, 0, 'f', ratio < 10 ? 2 : 1);
 }
 
-QString mebibytes(double kilobytes) {
-    return QStringLiteral("%1 MiB").arg(kilobytes / 1024.0, 0, 'f', 1);
+QString mebibytes(double bytes) {
+    return QStringLiteral("%1 MiB").arg(bytes / 1048576.0, 0, 'f', 1);
 }
 
-QString verdict(bool met) {
-    return met ? QStringLiteral("target met") : QStringLiteral("target MISSED");
-}
-
-QString count(int n) {
+QString count(long long n) {
     return QLocale(QLocale::English).toString(n);
+}
+
+QString result(const Comparison& c, double limit, bool syncBound) {
+    if (limit <= 0)
+        return QStringLiteral("—");
+    const bool cpuMet = c.program.cpu <= limit * c.baseline.cpu;
+    if (syncBound)
+        return (cpuMet ? QStringLiteral("met") : QStringLiteral("MISSED")) +
+               QStringLiteral(" (on CPU: sync-bound)");
+    const bool wallMet = c.program.wall <= limit * c.baseline.wall;
+    if (cpuMet && wallMet)
+        return QStringLiteral("met");
+    return QStringLiteral("MISSED (%1)")
+        .arg(!cpuMet && !wallMet ? QStringLiteral("wall, CPU")
+             : !cpuMet           ? QStringLiteral("CPU")
+                                 : QStringLiteral("wall"));
 }
 
 struct Figure {
     QString name;
-    QString baseline;
-    double limit = 0; // program/baseline; 0: no ratio target
-    std::map<int, Pair> bySize;
+    QString against; // what the baseline column holds, one line
+    bool syncBound;  // a side commits a write, synced to disk, in every run
+    std::map<int, Comparison> bySize;
+    std::map<int, double> limit; // per size; none: no target
 };
 
-int runAll(const QString& parent) {
-    QTemporaryDir root(QDir(parent).filePath(QStringLiteral("memvane-bench-XXXXXX")));
-    if (!root.isValid())
-        throw std::runtime_error("no temporary folder under " + parent.toStdString());
-    std::vector<BankInfo> banks;
-    for (int size : BankSizes) {
-        progress(QStringLiteral("writing a bank of %1 questions").arg(size));
-        banks.push_back(bench::makeBank(root.path(), size));
-    }
-
-    std::vector<Figure> figures = {
-        {QStringLiteral("Start-up to first card"),
-         QStringLiteral("open with key + one `UPDATE \"Index\" = ID` in a transaction"),
-         1.5,
-         {}},
-        {QStringLiteral("One step (Next)"),
-         QStringLiteral("one single-row `UPDATE Mark1` in autocommit"),
-         1.3,
-         {}},
-        {QStringLiteral("Card set, all 15 categories (OK)"),
-         QStringLiteral("prepare + step the same `WHERE Category = ... OR ...`, collecting rowids"),
-         1.5,
-         {}},
-        {QStringLiteral("Random jump"),
-         QStringLiteral("one `SELECT * WHERE rowid = ?` of a random row, all columns read"),
-         0,
-         {}},
-    };
-    for (const BankInfo& bank : banks) {
-        progress(QStringLiteral("%1 questions: start-up").arg(bank.questions));
-        figures[0].bySize[bank.questions] = startUp(bank);
-        progress(QStringLiteral("%1 questions: steps").arg(bank.questions));
-        figures[1].bySize[bank.questions] = step(bank);
-        progress(QStringLiteral("%1 questions: card sets").arg(bank.questions));
-        figures[2].bySize[bank.questions] = cardSet(bank);
-        progress(QStringLiteral("%1 questions: random jumps").arg(bank.questions));
-        figures[3].bySize[bank.questions] = randomJump(bank);
-    }
-    app::setProgramFolder({});
-
-    const BankInfo& largest = banks.back();
-    progress(QStringLiteral("peak memory: program on %1 questions").arg(largest.questions));
-    const long programPeak = medianChildPeak({QStringLiteral("--peak-program"), largest.folder});
-    progress(QStringLiteral("peak memory: empty window"));
-    const long emptyPeak = medianChildPeak({QStringLiteral("--peak-empty")});
-    require(programPeak > 0 && emptyPeak > 0, "the children report their peaks");
-
-    out(QStringLiteral("## Memvane benchmark"));
-    out(QString());
-    out(QStringLiteral("Qt %1, SQLCipher on SQLite %2, build %3, offscreen, banks in %4. Times "
-                       "are medians: start-up of %5 runs, steps of %6, card sets of %7, random "
-                       "jumps of %8.")
-            .arg(QString::fromLatin1(qVersion()), QString::fromLatin1(sqlite3_libversion()),
-                 QStringLiteral(MEMVANE_BENCH_BUILD_TYPE), QDir(parent).absolutePath())
-            .arg(StartUpRuns)
-            .arg(Steps)
-            .arg(CardSetRuns)
-            .arg(RandomJumps));
-    out(QString());
-    out(QStringLiteral("| Figure | Questions | Program | Baseline | Program / baseline | Target | "
-                       "Result |"));
-    out(QStringLiteral("|---|---:|---:|---:|---:|---|---|"));
+void printFigures(const std::vector<Figure>& figures) {
+    out(QStringLiteral("| Figure | Questions | Runs | Program wall | Program CPU | Baseline wall | "
+                       "Baseline CPU | Wall ratio | CPU ratio | Target | Result |"));
+    out(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---:|---|---|"));
     for (const Figure& figure : figures) {
-        for (const auto& [size, pair] : figure.bySize) {
-            const double ratio = pair.program / pair.baseline;
-            const bool hasTarget = figure.limit > 0;
-            out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 |")
-                    .arg(figure.name, count(size), duration(pair.program), duration(pair.baseline),
-                         times(ratio),
-                         hasTarget ? QStringLiteral("≤ %1x").arg(figure.limit)
-                                   : QStringLiteral("none (scale only)"),
-                         hasTarget ? verdict(ratio <= figure.limit) : QStringLiteral("—")));
+        for (const auto& [size, c] : figure.bySize) {
+            const auto limit = figure.limit.find(size);
+            const double target = limit == figure.limit.end() ? 0.0 : limit->second;
+            out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 | %10 | %11 |")
+                    .arg(figure.name, count(size), QString::number(c.runs),
+                         duration(c.program.wall), duration(c.program.cpu),
+                         duration(c.baseline.wall), duration(c.baseline.cpu),
+                         times(c.program.wall / c.baseline.wall),
+                         times(c.program.cpu / c.baseline.cpu))
+                    .arg(target > 0 ? QStringLiteral("≤ %1x").arg(target) : QStringLiteral("—"),
+                         result(c, target, figure.syncBound)));
         }
     }
     out(QString());
     out(QStringLiteral("Baselines:"));
     for (const Figure& figure : figures)
-        out(QStringLiteral("- %1: %2.").arg(figure.name, figure.baseline));
+        out(QStringLiteral("- %1: %2").arg(figure.name, figure.against));
+}
 
-    const int small = BankSizes.front();
-    const int large = BankSizes.back();
-    const double bankGrowth = double(large) / double(small);
-    out(QString());
+void printGrowth(const std::vector<Figure>& figures, int small, int large) {
+    const double linear = double(large) / double(small);
     out(QStringLiteral("### Growth from %1 to %2 questions (the bank grows %3)")
-            .arg(count(small), count(large), times(bankGrowth)));
+            .arg(count(small), count(large), times(linear)));
     out(QString());
-    out(QStringLiteral("| Figure | Program growth | Baseline growth | Target | Result |"));
+    out(QStringLiteral("| Program figure | Wall growth | CPU growth | Target | Result |"));
     out(QStringLiteral("|---|---:|---:|---|---|"));
     for (const Figure& figure : figures) {
-        const Pair& first = figure.bySize.at(small);
-        const Pair& last = figure.bySize.at(large);
-        const double growth = last.program / first.program;
+        if (!figure.bySize.count(small) || !figure.bySize.count(large))
+            continue;
+        const Sample& first = figure.bySize.at(small).program;
+        const Sample& last = figure.bySize.at(large).program;
+        const double wall = last.wall / first.wall;
+        const double cpu = last.cpu / first.cpu;
         out(QStringLiteral("| %1 | %2 | %3 | ≤ %4 (linear) | %5 |")
-                .arg(figure.name, times(growth), times(last.baseline / first.baseline),
-                     times(bankGrowth), verdict(growth <= bankGrowth)));
+                .arg(figure.name, times(wall), times(cpu), times(linear),
+                     wall <= linear && cpu <= linear ? QStringLiteral("met")
+                                                     : QStringLiteral("MISSED")));
+    }
+}
+
+QString machine() {
+    QString cpu;
+    QFile info(QStringLiteral("/proc/cpuinfo"));
+    if (info.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        for (const QByteArray& line : info.readAll().split('\n')) {
+            if (line.startsWith("model name")) {
+                cpu = QString::fromUtf8(line.mid(line.indexOf(':') + 1).trimmed());
+                break;
+            }
+        }
+    }
+    return QStringLiteral("%1 cores (%2), %3 %4")
+        .arg(QThread::idealThreadCount())
+        .arg(cpu.isEmpty() ? QStringLiteral("unknown CPU") : cpu, QSysInfo::kernelType(),
+             QSysInfo::kernelVersion());
+}
+
+int runAll(const QString& parent, bool withLarge) {
+    QDir().mkpath(parent);
+    // Scratch space for sections that need it; the banks themselves stay in parent.
+    QTemporaryDir root(QDir(parent).filePath(QStringLiteral("memvane-bench-XXXXXX")));
+    if (!root.isValid())
+        throw std::runtime_error("no temporary folder under " + parent.toStdString());
+    std::vector<int> sizes = {SmallBank, MiddleBank};
+    if (withLarge)
+        sizes.push_back(LargeBank);
+    std::vector<BankInfo> banks;
+    for (int size : sizes) {
+        progress(QStringLiteral("the bank of %1 questions").arg(size));
+        banks.push_back(bench::bankIn(parent, size));
     }
 
-    const double limit = 1.3 * double(emptyPeak + largest.textBytes / 1024);
+    std::vector<Figure> startUps = {
+        {QStringLiteral("Start-up, renumbered bank"),
+         QStringLiteral("in a fresh process: open with the key, the first read and `PRAGMA "
+                        "synchronous = EXTRA`; `SELECT rowid` of the whole table, sorted; in one "
+                        "`BEGIN IMMEDIATE` transaction a scan of rowid, ID and Index that writes "
+                        "Index where it is not the integer ID (here: nowhere), `COMMIT`; the "
+                        "first card's four fields."),
+         false,
+         {},
+         {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
+        {QStringLiteral("Start-up, first start"),
+         QStringLiteral("the same, on the bank as made: Index is written in every record."),
+         true,
+         {},
+         {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
+        {QStringLiteral("Start-up, renumbered bank, against today's"),
+         QStringLiteral("not the bare engine but today's start-up, as the main branch runs it: "
+                        "its record set collects the row ids by a scan of the whole table in row "
+                        "order, then one transaction edits every record, building the SQL of "
+                        "each read of ID and each update of Index and looking the statement up "
+                        "by that text; in a fresh process, up to the first card painted. (The "
+                        "main window needs a record set of the current kind, so one is opened "
+                        "beside it: a scan of the small category index.)"),
+         true,
+         {},
+         {{MiddleBank, 0.3}, {LargeBank, 0.3}}},
+    };
+    std::vector<Figure> running = {
+        {QStringLiteral("Next"),
+         QStringLiteral("the autocommit `UPDATE \"QATABLE\" SET \"Mark1\" = ?1 WHERE rowid = ?2` "
+                        "of the card left, then `SELECT \"Question\", \"Answer\", \"Category\", "
+                        "\"Mark1\" … WHERE rowid = ?1` of the next card, statements kept "
+                        "prepared, same connection settings."),
+         true,
+         {},
+         {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
+        {QStringLiteral("Card set, all 15 categories (OK)"),
+         QStringLiteral("the same `SELECT rowid … WHERE \"Category\" = ?1 OR … = ?15`, kept "
+                        "prepared as the program's is, its row ids sorted, then the first card's "
+                        "four fields."),
+         false,
+         {},
+         {{SmallBank, 1.5}, {MiddleBank, 1.5}, {LargeBank, 1.5}}},
+        {QStringLiteral("Display part of Next"),
+         QStringLiteral("the next card's four fields (the program: move on, show the card, "
+                        "paint; no mark stored)."),
+         false,
+         {},
+         {}},
+        {QStringLiteral("Random jump"),
+         QStringLiteral("a random card's four fields."),
+         false,
+         {},
+         {}},
+        {QStringLiteral("Random jump, against the display part of Next"),
+         QStringLiteral("not the bare engine but the program's display part of Next, measured "
+                        "alternately with the jumps."),
+         false,
+         {},
+         {{SmallBank, 1.5}, {MiddleBank, 1.5}, {LargeBank, 1.5}}},
+    };
+
+    for (const BankInfo& bank : banks) {
+        progress(QStringLiteral("%1 questions: start-up").arg(bank.questions));
+        const StartUpFigures s = measureStartUps(bank);
+        startUps[0].bySize[bank.questions] = s.renumbered;
+        startUps[1].bySize[bank.questions] = s.firstStart;
+        startUps[2].bySize[bank.questions] = s.today;
+
+        progress(QStringLiteral("%1 questions: the running program").arg(bank.questions));
+        const bench::RunningFigures r = bench::measureRunning(bank);
+        running[0].bySize[bank.questions] = r.next;
+        running[1].bySize[bank.questions] = r.cardSet;
+        running[2].bySize[bank.questions] = r.nextDisplay;
+        running[3].bySize[bank.questions] = r.jump;
+        running[4].bySize[bank.questions] = {r.jump.program, r.nextDisplay.program, r.jump.runs};
+    }
+
+    const BankInfo& largest = banks.back();
+    progress(QStringLiteral("peak memory on %1 questions").arg(largest.questions));
+    std::vector<double> programPeaks;
+    std::vector<double> emptyPeaks;
+    bench::Peak programPeak;
+    for (int run = 0; run < PeakRuns; ++run) {
+        programPeak = bench::runPeakProgram(largest);
+        programPeaks.push_back(double(programPeak.kilobytes));
+        emptyPeaks.push_back(double(bench::runPeakEmpty(programPeak.window).kilobytes));
+    }
+    const double peak = bench::median(programPeaks) * 1024.0;
+    const double empty = bench::median(emptyPeaks) * 1024.0;
+    require(peak > 0 && empty > 0, "the children report their peaks");
+
+    out(QStringLiteral("## Memvane benchmark"));
     out(QString());
-    out(QStringLiteral("### Peak memory (VmHWM), %1 questions").arg(count(largest.questions)));
+    out(QStringLiteral("%1; Qt %2, SQLCipher on SQLite %3, build %4, offscreen; banks in %5. "
+                       "Times are medians; CPU is the process's CPU time (all threads, user and "
+                       "system), which waiting for the disk's sync does not count in.")
+            .arg(machine(), QString::fromLatin1(qVersion()),
+                 QString::fromLatin1(sqlite3_libversion()),
+                 QStringLiteral(MEMVANE_BENCH_BUILD_TYPE), QDir(parent).absolutePath()));
     out(QString());
-    out(QStringLiteral("| Program peak | Empty 602 x 233 window peak | Bank text | "
-                       "Program / (empty + text) | Target | Result |"));
-    out(QStringLiteral("|---:|---:|---:|---:|---|---|"));
-    out(QStringLiteral("| %1 | %2 | %3 | %4 | ≤ 1.3x (≤ %5) | %6 |")
-            .arg(mebibytes(double(programPeak)), mebibytes(double(emptyPeak)),
-                 mebibytes(double(largest.textBytes) / 1024.0),
-                 times(double(programPeak) / double(emptyPeak + largest.textBytes / 1024)),
-                 mebibytes(limit), verdict(double(programPeak) <= limit)));
+    out(QStringLiteral(
+        "Start-up: every run is a fresh process, timed from the Continue click to the first "
+        "paint of the main window's question and counter, which an event filter sees while "
+        "the event loop runs; program, baseline and today's start-up alternate one by one, "
+        "their order turning each round. The running program: one process; each program "
+        "figure ends when the main window has repainted: the update request that changing its "
+        "controls posted is delivered at once (`QCoreApplication::sendPostedEvents(nullptr, "
+        "QEvent::UpdateRequest)`), which paints every control that changed, as the event loop "
+        "would, into the backing store and flushes it; the event filter checks that the "
+        "question box painted. Program and baseline runs alternate one by one on the same file, "
+        "each through a connection of its own. A figure where a side commits a write, synced "
+        "to disk, in every run spends most of its wall time waiting for the disk: it is "
+        "sync-bound, and its verdict is taken on CPU time."));
     out(QString());
-    out(QStringLiteral("Bank text is the UTF-8 bytes of Question, Answer and Category: %1 bytes.")
-            .arg(QLocale(QLocale::English).toString(qlonglong(largest.textBytes))));
+    printFigures(startUps);
+    out(QString());
+    printFigures(running);
+    out(QString());
+    std::vector<Figure> growing = startUps;
+    growing.pop_back();
+    growing.insert(growing.end(), running.begin(), running.end() - 1);
+    printGrowth(growing, banks.front().questions, largest.questions);
+
+    const double cache = double(programPeak.pageCacheBytes);
+    const double rows = 8.0 * largest.questions;
+    const double allowance = empty + cache + rows;
+    out(QString());
+    out(QStringLiteral("### Peak memory (VmHWM), %1 questions, median of %2 runs")
+            .arg(count(largest.questions))
+            .arg(PeakRuns));
+    out(QString());
+    out(QStringLiteral("| Program | Empty %1 x %2 window | Page cache | 8 bytes a record | "
+                       "Program / sum | Target | Result |")
+            .arg(programPeak.window.width())
+            .arg(programPeak.window.height()));
+    out(QStringLiteral("|---:|---:|---:|---:|---:|---|---|"));
+    // The target is set for the largest bank; on smaller ones the fixed cost of the program
+    // outweighs what grows with the bank.
+    const bool judged = largest.questions == LargeBank;
+    out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 |")
+            .arg(mebibytes(peak), mebibytes(empty), mebibytes(cache), mebibytes(rows),
+                 times(peak / allowance),
+                 judged ? QStringLiteral("≤ 1.3x") : QStringLiteral("— (set for 1,000,000)"),
+                 !judged                   ? QStringLiteral("—")
+                 : peak <= 1.3 * allowance ? QStringLiteral("met")
+                                           : QStringLiteral("MISSED")));
+    out(QString());
+    out(QStringLiteral("The program's run: start-up, 20 Next and 5 random jumps; the page cache "
+                       "is what the engine holds at its end (`SQLITE_DBSTATUS_CACHE_USED`)."));
+
+    // Sections that measure other parts of the program print below this line.
     bench::hugeText(root.path());
-    bench::printBankTool(parent);
+    // A CSV of a million questions: only with the largest bank.
+    if (withLarge)
+        bench::printBankTool(parent);
+
     std::fflush(stdout);
     return 0;
+}
+
+int child(const QStringList& arguments) {
+    const QString kind = arguments.value(0);
+    if (kind.startsWith(QStringLiteral("startup-")) && arguments.size() == 2)
+        return bench::startUpChild(kind.mid(8), arguments[1]);
+    if (kind == QStringLiteral("peak-program") && arguments.size() == 2)
+        return bench::peakProgramChild(arguments[1]);
+    if (kind == QStringLiteral("peak-empty") && arguments.size() == 3)
+        return bench::peakEmptyChild(arguments[1].toInt(), arguments[2].toInt());
+    throw std::runtime_error("no such child: " + arguments.join(u' ').toStdString());
 }
 
 } // namespace
@@ -450,22 +430,25 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_FONTDIR", "/usr/share/fonts/truetype");
     qInstallMessageHandler(quietHarmlessWarnings);
     QApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
+    QStringList arguments = QCoreApplication::arguments().mid(1);
     try {
-        if (arguments.size() == 3 && arguments[1] == QStringLiteral("--peak-program"))
-            return peakProgram(arguments[2]);
-        if (arguments.size() == 2 && arguments[1] == QStringLiteral("--peak-empty"))
-            return peakEmpty();
-        QString parent = QDir::tempPath();
-        if (arguments.size() == 3 && arguments[1] == QStringLiteral("--dir"))
-            parent = arguments[2];
-        else if (arguments.size() != 1) {
-            std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] | --peak-program FOLDER | "
-                                 "--peak-empty\n");
-            return 2;
+        if (arguments.value(0) == QStringLiteral("--child"))
+            return child(arguments.mid(1));
+        QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("memvane-bench"));
+        bool large = false;
+        while (!arguments.isEmpty()) {
+            const QString option = arguments.takeFirst();
+            if (option == QStringLiteral("--dir") && !arguments.isEmpty())
+                dir = arguments.takeFirst();
+            else if (option == QStringLiteral("--large"))
+                large = true;
+            else {
+                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large]\n");
+                return 2;
+            }
         }
         app::applyLook();
-        return runAll(parent);
+        return runAll(dir, large);
     } catch (...) {
         std::fprintf(stderr, "memvane-bench: %s\n",
                      app::failureText(std::current_exception()).toUtf8().constData());

@@ -33,7 +33,8 @@ public:
 
     std::shared_ptr<RecordSet> openRecordSet(const QString& queryText);
 
-    // A prepared statement for sql, made once and kept for the life of the connection.
+    // A prepared statement for sql, made once and kept for the life of the connection; each
+    // use goes through a Statement::Use, which leaves it ready for the next.
     Statement& statement(const QString& sql);
 
     // The column names of a table, read once; empty when there is no such table.

@@ -3,6 +3,9 @@
 #include "store/Database.h"
 #include "store/Error.h"
 #include "store/QueryText.h"
+#include "store/Statement.h"
+
+#include <algorithm>
 
 namespace store {
 
@@ -24,8 +27,10 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
     m_table = query.table;
 
     m_columns = m_db->columns(m_table);
-    for (int i = 0; i < int(m_columns.size()); ++i)
+    for (int i = 0; i < int(m_columns.size()); ++i) {
+        m_columnByName.insert(m_columns[i], i);
         m_columnByName.insert(m_columns[i].toLower(), i);
+    }
     if (m_columns.isEmpty())
         throw Error(err::TableNotFound,
                     QStringLiteral("The database engine cannot find the input table or query "
@@ -53,25 +58,50 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
             break;
         }
     }
-    sql += QStringLiteral(" ORDER BY ") + m_rowId;
 
+    // No ORDER BY: the engine may then walk a small index instead of every page of the table,
+    // and sorting the row ids here costs less than either.
     Statement& select = m_db->statement(sql);
-    for (qsizetype i = 0; i < binds.size(); ++i)
-        select.bind(int(i + 1), binds[i]);
-    while (select.step())
-        m_rows.push_back(select.columnInt64(0));
-    select.reset();
+    {
+        const Statement::Use selecting(select);
+        for (qsizetype i = 0; i < binds.size(); ++i)
+            select.bind(int(i + 1), binds[i]);
+        while (select.step())
+            m_rows.append(select.columnInt64(0));
+    }
+    m_rows.sort();
     m_edits.resize(size_t(m_columns.size()));
 }
 
-int RecordSet::columnIndex(const QString& name) const {
-    const auto it = m_columnByName.constFind(name.toLower());
+bool RecordSet::ColumnsLess::operator()(std::span<const int> a, std::span<const int> b) const {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+}
+
+std::optional<int> RecordSet::findColumn(const QString& name) const {
+    auto it = m_columnByName.constFind(name);
     if (it == m_columnByName.constEnd())
-        throw Error(err::ItemNotFound,
-                    QStringLiteral("Item not found in this collection. There is no field '%1' in "
-                                   "table '%2' of '%3'.")
-                        .arg(name, m_table, m_db->path()));
+        it = m_columnByName.constFind(name.toLower());
+    if (it == m_columnByName.constEnd())
+        return std::nullopt;
     return *it;
+}
+
+int RecordSet::columnIndex(const QString& name) const {
+    if (const std::optional<int> column = findColumn(name))
+        return *column;
+    throw Error(err::ItemNotFound,
+                QStringLiteral("Item not found in this collection. There is no field '%1' in "
+                               "table '%2' of '%3'.")
+                    .arg(name, m_table, m_db->path()));
+}
+
+void RecordSet::requireColumn(int column) const {
+    if (column < 0 || column >= int(m_columns.size()))
+        throw Error(err::ItemNotFound,
+                    QStringLiteral("Item not found in this collection. There is no field %1 in "
+                                   "table '%2' of '%3'.")
+                        .arg(column)
+                        .arg(m_table, m_db->path()));
 }
 
 void RecordSet::requireCurrent() const {
@@ -122,29 +152,55 @@ void RecordSet::setAbsolutePosition(int position) {
     m_pos = position;
 }
 
-QVariantList RecordSet::fields(const QStringList& names) {
-    QStringList quoted;
-    for (const QString& name : names)
-        quoted << quoteName(m_columns[columnIndex(name)]);
-    requireCurrent();
-    // One statement reads them all, straight from the file: what is stored is what is seen.
-    Statement& select =
-        m_db->statement(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
-                            .arg(quoted.join(QStringLiteral(", ")), quoteName(m_table), m_rowId));
-    select.bind(1, m_rows[size_t(m_pos)]);
-    if (!select.step()) {
-        select.reset();
-        throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
+Statement& RecordSet::readStatement(std::span<const int> columns) {
+    auto it = m_reads.find(columns);
+    if (it == m_reads.end()) {
+        QStringList quoted;
+        for (int column : columns)
+            quoted << quoteName(m_columns[column]);
+        // Straight from the file on every read: what is stored is what is seen.
+        Statement& select = m_db->statement(
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
+                .arg(quoted.join(QStringLiteral(", ")), quoteName(m_table), m_rowId));
+        it = m_reads.emplace(std::vector<int>(columns.begin(), columns.end()), &select).first;
     }
+    return *it->second;
+}
+
+Statement& RecordSet::updateStatement(std::span<const int> columns) {
+    auto it = m_updates.find(columns);
+    if (it == m_updates.end()) {
+        QStringList assignments;
+        for (int i = 0; i < int(columns.size()); ++i)
+            assignments << quoteName(m_columns[columns[size_t(i)]]) +
+                               QStringLiteral(" = ?%1").arg(i + 1);
+        Statement& update = m_db->statement(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
+                .arg(quoteName(m_table), assignments.join(QStringLiteral(", ")), m_rowId)
+                .arg(columns.size() + 1));
+        it = m_updates.emplace(std::vector<int>(columns.begin(), columns.end()), &update).first;
+    }
+    return *it->second;
+}
+
+QVariantList RecordSet::fields(std::span<const int> columns) {
+    for (int column : columns)
+        requireColumn(column);
+    requireCurrent();
+    Statement& select = readStatement(columns);
+    const Statement::Use reading(select);
+    select.bindInt64(1, m_rows[size_t(m_pos)]);
+    if (!select.step())
+        throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
     QVariantList values;
-    for (int i = 0; i < int(names.size()); ++i)
+    values.reserve(qsizetype(columns.size()));
+    for (int i = 0; i < int(columns.size()); ++i)
         values.append(select.column(i));
-    select.reset();
     return values;
 }
 
-QVariant RecordSet::field(const QString& name) {
-    return fields({name}).constFirst();
+QVariant RecordSet::field(int column) {
+    return fields(std::span(&column, 1)).constFirst();
 }
 
 void RecordSet::edit() {
@@ -153,12 +209,21 @@ void RecordSet::edit() {
     m_editing = true;
 }
 
-void RecordSet::setField(const QString& name, const QVariant& value) {
-    const int column = columnIndex(name);
+void RecordSet::setField(int column, const QVariant& value) {
+    requireColumn(column);
     if (!m_editing)
         throw Error(err::UpdateWithoutEdit,
                     QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     m_edits[size_t(column)] = value;
+}
+
+// Runs an update whose values are bound; the row id goes last.
+void RecordSet::writeRow(Statement& statement, qint64 rowId) {
+    statement.bindInt64(statement.parameterCount(), rowId);
+    while (statement.step()) {
+    }
+    if (m_db->changes() == 0)
+        throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
 }
 
 void RecordSet::update() {
@@ -166,30 +231,57 @@ void RecordSet::update() {
         throw Error(err::UpdateWithoutEdit,
                     QStringLiteral("Update or CancelUpdate without AddNew or Edit."));
     requireCurrent();
-    QVariantList values;
-    QString assignments;
-    for (size_t i = 0; i < m_edits.size(); ++i) {
-        if (!m_edits[i])
-            continue;
-        values.append(*m_edits[i]);
-        if (!assignments.isEmpty())
-            assignments += QStringLiteral(", ");
-        assignments +=
-            quoteName(m_columns[qsizetype(i)]) + QStringLiteral(" = ?%1").arg(values.size());
-    }
     m_editing = false;
-    if (values.isEmpty())
+    m_edited.clear();
+    for (size_t i = 0; i < m_edits.size(); ++i) {
+        if (m_edits[i])
+            m_edited.push_back(int(i));
+    }
+    if (m_edited.empty())
         return; // nothing changed, nothing to write
 
-    Statement& statement = m_db->statement(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
-                                               .arg(quoteName(m_table), assignments, m_rowId)
-                                               .arg(values.size() + 1));
-    for (qsizetype i = 0; i < values.size(); ++i)
-        statement.bind(int(i + 1), values[i]);
-    statement.bind(int(values.size() + 1), m_rows[size_t(m_pos)]);
-    statement.run();
-    if (m_db->changes() == 0)
-        throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
+    Statement& statement = updateStatement(m_edited);
+    const Statement::Use writing(statement);
+    for (size_t i = 0; i < m_edited.size(); ++i)
+        statement.bind(int(i + 1), *m_edits[size_t(m_edited[i])]);
+    writeRow(statement, m_rows[size_t(m_pos)]);
+}
+
+void RecordSet::setEveryRecord(const QString& field, const QString& source,
+                               const std::function<qint64(const QVariant&)>& valueOf) {
+    leave();
+    if (m_rows.empty())
+        return;
+    // Errors come in the order a record-by-record edit meets them: the source field, then
+    // the first record's value, then the field written.
+    const int from = columnIndex(source);
+    const std::optional<int> to = findColumn(field);
+    Statement& scan = m_db->statement(
+        QStringLiteral("SELECT %1, %2, %3 FROM %4 ORDER BY %1")
+            .arg(m_rowId, quoteName(m_columns[from]),
+                 to ? quoteName(m_columns[*to]) : QStringLiteral("NULL"), quoteName(m_table)));
+    const Statement::Use scanning(scan);
+    bool row = scan.step();
+    for (m_pos = 0; m_pos < qint64(m_rows.size()); ++m_pos) {
+        const qint64 rowId = m_rows[size_t(m_pos)];
+        while (row && scan.columnInt64(0) < rowId)
+            row = scan.step(); // a record added since the set opened is no member
+        if (!row || scan.columnInt64(0) != rowId)
+            throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
+        const qint64 value = valueOf(scan.column(1));
+        if (!to)
+            columnIndex(field); // reports the missing field
+        // Writing the number stores that integer unless the column's type makes a text or a
+        // real of it, and such a column never holds an integer: so only a record that holds
+        // the very integer is left alone.
+        if (!(scan.columnIsInteger(2) && scan.columnInt64(2) == value)) {
+            Statement& update = updateStatement(std::span(&*to, 1));
+            const Statement::Use writing(update);
+            update.bindInt64(1, value);
+            writeRow(update, rowId);
+        }
+        row = scan.step();
+    }
 }
 
 } // namespace store

@@ -58,6 +58,15 @@ void Statement::bind(int index, const QVariant& value) {
         m_db->fail(rc);
 }
 
+void Statement::bindInt64(int index, qint64 value) {
+    if (const int rc = sqlite3_bind_int64(m_stmt.get(), index, value); rc != SQLITE_OK)
+        m_db->fail(rc);
+}
+
+int Statement::parameterCount() const {
+    return sqlite3_bind_parameter_count(m_stmt.get());
+}
+
 bool Statement::step() {
     const int rc = sqlite3_step(m_stmt.get());
     if (rc == SQLITE_ROW)
@@ -111,6 +120,10 @@ QVariant Statement::column(int column) const {
 
 qint64 Statement::columnInt64(int column) const {
     return sqlite3_column_int64(m_stmt.get(), column);
+}
+
+bool Statement::columnIsInteger(int column) const {
+    return sqlite3_column_type(m_stmt.get(), column) == SQLITE_INTEGER;
 }
 
 } // namespace store

@@ -20,7 +20,23 @@ public:
     Statement(Statement&&) noexcept = default;
     Statement& operator=(Statement&&) noexcept = default;
 
+    // One use of a statement that is kept for reuse: whatever ends the use, a throw included,
+    // the statement is reset and its bindings cleared.
+    class Use {
+    public:
+        explicit Use(Statement& statement)
+            : m_statement(statement) {}
+        ~Use() { m_statement.reset(); }
+        Use(const Use&) = delete;
+        Use& operator=(const Use&) = delete;
+
+    private:
+        Statement& m_statement;
+    };
+
     void bind(int index, const QVariant& value);
+    void bindInt64(int index, qint64 value);
+    int parameterCount() const;
     // Steps once; true while a row is available.
     bool step();
     // Runs a statement that returns no rows, then makes it ready to run again.
@@ -31,6 +47,7 @@ public:
     QString columnName(int column) const;
     QVariant column(int column) const;
     qint64 columnInt64(int column) const;
+    bool columnIsInteger(int column) const;
 
 private:
     struct Finalize {

@@ -12,6 +12,8 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <array>
+#include <span>
 
 namespace viewer {
 
@@ -85,11 +87,10 @@ void setCardText(QPlainTextEdit* box, const QString& text) {
 
 void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField) {
     const std::optional<QString> mark = store::markFieldName(markField);
-    QStringList names = {QStringLiteral("Question"), QStringLiteral("Answer"),
-                         QStringLiteral("Category")};
-    if (mark)
-        names << *mark;
-    const QVariantList values = cards.fields(names);
+    const std::array<int, 4> columns = {
+        cards.columnIndex(QStringLiteral("Question")), cards.columnIndex(QStringLiteral("Answer")),
+        cards.columnIndex(QStringLiteral("Category")), mark ? cards.columnIndex(*mark) : 0};
+    const QVariantList values = cards.fields(std::span(columns).first(mark ? 4 : 3));
     setCardText(ui.Question, cardText(values[0]));
     setCardText(ui.Answer, cardText(values[1]));
     if (mark)

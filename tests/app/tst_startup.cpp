@@ -3,6 +3,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "store/Bank.h"
+#include "store/Database.h"
 #include "store/Error.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
@@ -10,17 +11,23 @@
 
 #include <QTest>
 
+#include <sqlcipher/sqlite3.h>
+
 using namespace testing;
 
 namespace {
 
-int startupError(const QString& folder) {
+std::pair<int, QString> startupFailure(const QString& folder) {
     try {
         startProgram(folder);
     } catch (const store::Error& error) {
-        return error.number();
+        return {error.number(), error.description()};
     }
-    return 0;
+    return {0, {}};
+}
+
+int startupError(const QString& folder) {
+    return startupFailure(folder).first;
 }
 
 QStringList shown(viewer::FrmMain& main) {
@@ -103,18 +110,101 @@ private slots:
         QVERIFY(!app::loadedWindow<viewer::FrmMain>());
     }
 
-    void aNullIdLeavesEveryIndexAsItWas() {
+    void aBadIdLeavesEveryIndexAsItWas_data() {
+        QTest::addColumn<int>("record");      // the record with the bad ID, from 1
+        QTest::addColumn<QVariant>("id");     // its ID; null for none
+        QTest::addColumn<QVariant>("index");  // its Index
+        QTest::addColumn<bool>("renumbered"); // the other records hold Index = ID already
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("description"); // %1: the bank
+
+        const QString noId = QStringLiteral("Invalid use of Null: a question in '%1' has no ID.");
+        const QString notWhole =
+            QStringLiteral("Type mismatch: the ID '%2' in '%1' is not a whole number.");
+        QTest::newRow("null ID, every Index to change")
+            << 4 << QVariant() << QVariant(104LL) << false << 94 << noId;
+        // Records that need no write are checked all the same.
+        QTest::newRow("null ID and null Index, the rest renumbered")
+            << 1 << QVariant() << QVariant() << true << 94 << noId;
+        QTest::newRow("ID 2.5 and Index 2.5, the rest renumbered")
+            << 2 << QVariant(2.5) << QVariant(2.5) << true << 13 << notWhole.arg("%1", "2.5");
+        QTest::newRow("text ID and the same Index, the rest renumbered")
+            << 5 << QVariant(QStringLiteral("five")) << QVariant(QStringLiteral("five")) << true
+            << 13 << notWhole.arg("%1", "five");
+    }
+
+    void aBadIdLeavesEveryIndexAsItWas() {
+        QFETCH(int, record);
+        QFETCH(QVariant, id);
+        QFETCH(QVariant, index);
+        QFETCH(bool, renumbered);
+        QFETCH(int, error);
+        QFETCH(QString, description);
         auto rows = numberedRows(5);
         for (Row& row : rows)
-            row.index = 100 + *row.id;
-        rows[3].id.reset();
+            row.index = (renumbered ? 0 : 100) + *row.id;
+        rows[size_t(record - 1)].id.reset();
         ProgramFolder folder(rows);
+        writeField(folder.bank(), record, "ID", id);
+        writeField(folder.bank(), record, "Index", index);
+        const QVariantList before = readColumn(folder.bank(), "Index");
+        const QByteArray unchanged = checksum(folder.bank());
+        const auto [number, text] = startupFailure(folder.folder());
+        QCOMPARE(number, error);
+        QCOMPARE(text, description.arg(folder.bank()));
+        // All or nothing: records before the bad one were renumbered, then rolled back.
+        QCOMPARE(readColumn(folder.bank(), "Index"), before);
+        QCOMPARE(checksum(folder.bank()), unchanged);
+        // Nothing of the failed start-up keeps the bank locked.
+        QVERIFY_THROWS_NO_EXCEPTION(writeField(folder.bank(), 1, "Mark6", 1));
+    }
+
+    void renumberingWritesOnlyWhatDiffers_data() {
+        QTest::addColumn<QVariantList>("index");   // Index of the six records before start-up
+        QTest::addColumn<QVariantList>("written"); // row ids of the records that differ
+
+        // The records' IDs are 1, 2, 40000, 4, -5 and 6.
+        const QVariantList renumbered = {1LL, 2LL, 40000LL, 4LL, -5LL, 6LL};
+        QTest::newRow("first start")
+            << QVariantList(6, 0LL) << QVariantList({1LL, 2LL, 3LL, 4LL, 5LL, 6LL});
+        QTest::newRow("renumbered before") << renumbered << QVariantList();
+        QVariantList oneOff = renumbered;
+        oneOff[2] = 39999LL;
+        QTest::newRow("one record differs") << oneOff << QVariantList({3LL});
+        QVariantList ends = renumbered;
+        ends[0] = -1LL;
+        ends[5] = 7LL;
+        QTest::newRow("first and last differ") << ends << QVariantList({1LL, 6LL});
+        QVariantList notIntegers = renumbered;
+        notIntegers[1] = QVariant();
+        notIntegers[4] = -5.5;
+        QTest::newRow("a null and a real Index") << notIntegers << QVariantList({2LL, 5LL});
+    }
+
+    void renumberingWritesOnlyWhatDiffers() {
+        QFETCH(QVariantList, index);
+        QFETCH(QVariantList, written);
+        auto rows = numberedRows(6);
+        const qint64 ids[] = {1, 2, 40000, 4, -5, 6};
+        for (size_t i = 0; i < rows.size(); ++i)
+            rows[i].id = ids[i];
+        ProgramFolder folder(rows);
+        for (int i = 0; i < int(index.size()); ++i)
+            writeField(folder.bank(), i + 1, "Index", index[i]);
+        const QVariantList texts = readColumn(folder.bank(), "Question");
         const QByteArray before = checksum(folder.bank());
-        QCOMPARE(startupError(folder.folder()), 94);
-        // All or nothing: the first three were renumbered, then rolled back.
-        QCOMPARE(readColumn(folder.bank(), "Index"),
-                 QVariantList({101LL, 102LL, 103LL, 104LL, 105LL}));
-        QCOMPARE(checksum(folder.bank()), before);
+
+        startProgram(folder.folder());
+        // Every record that differed must have been written to end as below, so the count of
+        // rows written says that no other one was.
+        QCOMPARE(sqlite3_total_changes(app::state().QuestionDb->handle()), int(written.size()));
+        // As rewriting every record leaves it: Index holds ID, as an integer, everywhere.
+        const QVariantList after = readColumn(folder.bank(), "Index");
+        QCOMPARE(after, readColumn(folder.bank(), "ID"));
+        for (const QVariant& value : after)
+            QCOMPARE(value.typeId(), QMetaType::LongLong);
+        QCOMPARE(readColumn(folder.bank(), "Question"), texts);
+        QCOMPARE(checksum(folder.bank()) == before, written.isEmpty());
     }
 
     void failuresReadAsRunTimeErrors() {

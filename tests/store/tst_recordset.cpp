@@ -91,6 +91,15 @@ private slots:
         QCOMPARE(set(" WHERE ID = 5 OR [Index] = 99"), QStringList({"Question 5"}));
         QCOMPARE(set(" WHERE Category = 'x'' OR ''1''=''1'"), QStringList());
         QCOMPARE(db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"))->recordCount(), 6);
+
+        // An index hands the rows out in its own order; a set still holds them in row order.
+        runSql(bank.bank(), QStringLiteral("CREATE INDEX byCategory ON QATABLE (Category)"));
+        db = open(bank.bank());
+        QCOMPARE(set(""), QStringList({"Question 1", "Question 2", "Question 3", "Question 4",
+                                       "Question 5", "Question 6"}));
+        QCOMPARE(set(" WHERE CATEGORY = 'The Chemistry of Life' OR CATEGORY = 'Mendel''s peas' "
+                     "OR CATEGORY = 'Cell Structure and Function'"),
+                 QStringList({"Question 1", "Question 2", "Question 4"}));
     }
 
     void unknownNamesAreErrors() {
@@ -154,6 +163,28 @@ private slots:
         QCOMPARE(errorOf([&] { none->moveNext(); }), 3021);
         QCOMPARE(errorOf([&] { none->field(QStringLiteral("Question")); }), 3021);
         QCOMPARE(errorOf([&] { none->setAbsolutePosition(0); }), 3001);
+    }
+
+    void rowIdsOfAnySizeKeepRowOrder() {
+        ProgramFolder bank(numberedRows(4));
+        writeField(bank.bank(), 2, QStringLiteral("rowid"), 5000000000LL); // beyond 32 bits
+        auto db = open(bank.bank());
+        auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(questions(*set),
+                 QStringList({"Question 1", "Question 3", "Question 4", "Question 2"}));
+        set->moveLast();
+        set->edit();
+        set->setField(QStringLiteral("Mark2"), 1);
+        set->update();
+        QCOMPARE(readField(bank.bank(), 5000000000LL, QStringLiteral("Mark2")).toInt(), 1);
+
+        writeField(bank.bank(), 3, QStringLiteral("rowid"), -7LL); // now the first row
+        set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
+        QCOMPARE(questions(*set),
+                 QStringList({"Question 3", "Question 1", "Question 4", "Question 2"}));
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 3);
+        set->moveLast();
+        QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 2);
     }
 
     void editsAreStoredAndMembershipStaysFixed() {

@@ -188,6 +188,10 @@ QVariantList readColumn(const QString& path, const QString& field) {
     return values;
 }
 
+void runSql(const QString& path, const QString& sql) {
+    Connection(path).exec(sql);
+}
+
 ProgramFolder::ProgramFolder(const std::vector<Row>& rows, const QString& subfolder) {
     m_root = QDir::temp().filePath(QStringLiteral("memvane-test-") +
                                    QUuid::createUuid().toString(QUuid::WithoutBraces));

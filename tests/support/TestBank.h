@@ -46,6 +46,8 @@ void writeBank(const QString& path, const std::vector<Row>& rows,
 QVariant readField(const QString& path, qint64 rowid, const QString& field);
 void writeField(const QString& path, qint64 rowid, const QString& field, const QVariant& value);
 QVariantList readColumn(const QString& path, const QString& field);
+// Runs SQL on the bank through a connection of its own.
+void runSql(const QString& path, const QString& sql);
 
 // A program folder in a temporary directory, with db/voreldb.mdb.
 class ProgramFolder {

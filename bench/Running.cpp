@@ -1,0 +1,183 @@
+#include "bench/Running.h"
+
+#include "app/FrmSplash.h"
+#include "app/ProgramFolder.h"
+#include "app/ProgramState.h"
+#include "app/Windows.h"
+#include "app/launch.h"
+#include "bench/Check.h"
+#include "bench/Paint.h"
+#include "bench/RawBank.h"
+#include "selection/FrmOptions.h"
+#include "store/Categories.h"
+#include "store/RecordSet.h"
+#include "viewer/FrmMain.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QRadioButton>
+
+#include <random>
+#include <stdexcept>
+
+namespace bench {
+
+namespace {
+
+// Fewer runs where one takes long, so the whole stays within minutes.
+int runsFor(int questions, int small, int large) {
+    return questions > 100000 ? large : small;
+}
+
+// The window's paint, run now instead of when the event loop would next get to it: the
+// update request that changing the controls posted paints what changed into the backing
+// store and flushes it. Every card change repaints the question box.
+void paintNow(PaintWatch& painted) {
+    painted.clear();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    require(painted.allPainted(), "the card is painted");
+}
+
+viewer::FrmMain& startProgram(const BankInfo& bank) {
+    app::setProgramFolder(bank.folder);
+    app::launch();
+    settle();
+    PaintWatch painted({QStringLiteral("Question"), QStringLiteral("CountLabel")});
+    app::loadedWindow<app::FrmSplash>()->btn_Continue_Click();
+    waitForPaint(painted);
+    settle();
+    viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
+    require(main && main->isVisible(), "the main window is shown after start-up");
+    return *main;
+}
+
+Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted) {
+    store::RecordSet& cards = *app::state().CardSet;
+    RawBank raw(bank.file);
+    RawStatement all(raw, SelectAllRows);
+    const std::vector<std::int64_t> rows = rowIds(all);
+    RawStatement card(raw, SelectCard);
+    RawStatement update(raw, UpdateMark);
+    size_t at = 0;
+    std::int64_t mark = readCard(card, rows[at]);
+
+    Comparison result;
+    result.runs = runsFor(bank.questions, 300, 200);
+    std::vector<Sample> program;
+    std::vector<Sample> baseline;
+    for (int run = 0; run < result.runs; ++run) {
+        if (cards.absolutePosition() + 1 == cards.recordCount())
+            main.GoFirst_Click();
+        const int before = cards.absolutePosition();
+        program.push_back(measure([&] {
+            main.Next_Click();
+            paintNow(painted);
+        }));
+        require(cards.absolutePosition() == before + 1, "Next moves one card on");
+
+        if (at + 1 == rows.size())
+            at = 0;
+        baseline.push_back(measure([&] {
+            writeMark(update, rows[at], mark);
+            mark = readCard(card, rows[at + 1]);
+        }));
+        ++at;
+    }
+    result.program = median(program);
+    result.baseline = median(baseline);
+    return result;
+}
+
+void displayAndJump(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted,
+                    RunningFigures& figures) {
+    store::RecordSet& cards = *app::state().CardSet;
+    RawBank raw(bank.file);
+    RawStatement all(raw, SelectAllRows);
+    const std::vector<std::int64_t> rows = rowIds(all);
+    RawStatement card(raw, SelectCard);
+    std::mt19937 random(7);
+    std::uniform_int_distribution<size_t> anyRow(0, rows.size() - 1);
+    size_t at = 0;
+
+    const int runs = runsFor(bank.questions, 500, 300);
+    std::vector<Sample> display;
+    std::vector<Sample> jump;
+    std::vector<Sample> rawNext;
+    std::vector<Sample> rawJump;
+    for (int run = 0; run < runs; ++run) {
+        if (cards.absolutePosition() + 1 == cards.recordCount())
+            cards.moveFirst();
+        display.push_back(measure([&] {
+            cards.moveNext();
+            main.ShowCurrentCard();
+            paintNow(painted);
+        }));
+        jump.push_back(measure([&] {
+            main.cmdRandomCard_Click();
+            paintNow(painted);
+        }));
+        if (at + 1 == rows.size())
+            at = 0;
+        rawNext.push_back(measure([&] { readCard(card, rows[++at]); }));
+        const std::int64_t row = rows[anyRow(random)];
+        rawJump.push_back(measure([&] { readCard(card, row); }));
+    }
+    figures.nextDisplay = {median(display), median(rawNext), runs};
+    figures.jump = {median(jump), median(rawJump), runs};
+}
+
+Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted) {
+    std::vector<QByteArray> names;
+    for (const QString& caption : store::categories())
+        names.push_back(caption.toUtf8());
+    RawBank raw(bank.file);
+    RawStatement select(raw, selectCategoryRows(int(names.size())));
+    RawStatement card(raw, SelectCard);
+
+    Comparison result;
+    result.runs = runsFor(bank.questions, 21, 7);
+    std::vector<Sample> program;
+    std::vector<Sample> baseline;
+    for (int run = 0; run < result.runs; ++run) {
+        auto& options = app::showWindow<selection::FrmOptions>();
+        for (QCheckBox* box : options.customCheck)
+            box->setChecked(true);
+        options.TestType[1]->setChecked(true);
+        settle();
+        program.push_back(measure([&] {
+            options.cmdOK_Click();
+            paintNow(painted);
+        }));
+        require(app::state().CardSet->recordCount() == bank.questions,
+                "all fifteen categories select every card");
+        settle();
+        require(!app::loadedWindow<selection::FrmOptions>(), "OK closes the options");
+
+        std::vector<std::int64_t> rows;
+        baseline.push_back(measure([&] {
+            for (size_t i = 0; i < names.size(); ++i)
+                select.bindText(int(i + 1), names[i]);
+            rows = rowIds(select);
+            readCard(card, rows.front());
+        }));
+        require(int(rows.size()) == bank.questions, "the bare query selects every card");
+    }
+    result.program = median(program);
+    result.baseline = median(baseline);
+    return result;
+}
+
+} // namespace
+
+RunningFigures measureRunning(const BankInfo& bank) {
+    RunningFigures figures;
+    viewer::FrmMain& main = startProgram(bank);
+    PaintWatch painted({QStringLiteral("Question")});
+    figures.next = next(bank, main, painted);
+    displayAndJump(bank, main, painted, figures);
+    figures.cardSet = cardSet(bank, main, painted);
+    app::resetProgram();
+    return figures;
+}
+
+} // namespace bench
