@@ -99,7 +99,7 @@ void continueAsToday(app::FrmSplash& splash) {
     s.DbPath = QDir(app::programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();
-    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, false, store::BankConnectText);
+    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
     s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
     renumberAsToday(*s.QuestionDb);

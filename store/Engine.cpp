@@ -14,9 +14,8 @@ Engine::Engine() {
                                           .arg(QString::fromUtf8(sqlite3_errstr(rc))));
 }
 
-std::shared_ptr<Database> Engine::openDatabase(const QString& path, bool /*exclusive*/,
-                                               bool readOnly, const QString& connect) {
-    // One user, one process: sharing is the engine's normal locking.
+std::shared_ptr<Database> Engine::openDatabase(const QString& path, bool readOnly,
+                                               const QString& connect) {
     return std::make_shared<Database>(path, ConnectText::parse(connect),
                                       readOnly ? Database::Mode::ReadOnly
                                                : Database::Mode::ReadWrite);

@@ -13,7 +13,8 @@ class Engine {
 public:
     Engine();
 
-    std::shared_ptr<Database> openDatabase(const QString& path, bool exclusive, bool readOnly,
+    // Always shared: other programs may read and write the bank meanwhile.
+    std::shared_ptr<Database> openDatabase(const QString& path, bool readOnly,
                                            const QString& connect);
 };
 

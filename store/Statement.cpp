@@ -89,14 +89,6 @@ void Statement::reset() {
     sqlite3_clear_bindings(m_stmt.get());
 }
 
-int Statement::columnCount() const {
-    return sqlite3_column_count(m_stmt.get());
-}
-
-QString Statement::columnName(int column) const {
-    return QString::fromUtf8(sqlite3_column_name(m_stmt.get(), column));
-}
-
 QVariant Statement::column(int column) const {
     sqlite3_stmt* stmt = m_stmt.get();
     switch (sqlite3_column_type(stmt, column)) {

@@ -43,8 +43,6 @@ public:
     void run();
     void reset();
 
-    int columnCount() const;
-    QString columnName(int column) const;
     QVariant column(int column) const;
     qint64 columnInt64(int column) const;
     bool columnIsInteger(int column) const;

@@ -21,7 +21,7 @@ const QString Connect = store::BankConnectText;
 
 std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect) {
     store::Engine engine;
-    return engine.openDatabase(path, false, false, connect);
+    return engine.openDatabase(path, false, connect);
 }
 
 int errorOf(const std::function<void()>& run) {
@@ -286,7 +286,7 @@ private slots:
         // in for it there.
         QFile::setPermissions(bank.bank(), QFile::ReadOwner);
         store::Engine engine;
-        auto db = engine.openDatabase(bank.bank(), false, ::geteuid() == 0, Connect);
+        auto db = engine.openDatabase(bank.bank(), ::geteuid() == 0, Connect);
         auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
         set->edit();
         set->setField(QStringLiteral("Mark1"), 1);
