@@ -12,6 +12,7 @@
 #include "store/Bank.h"
 #include "store/Database.h"
 #include "store/Engine.h"
+#include "store/MarkFields.h"
 #include "store/RecordSet.h"
 #include "viewer/FrmMain.h"
 
@@ -90,7 +91,7 @@ void FrmSplash::btn_Continue_Click() {
         renumbering.commit();
     }
     cards.moveFirst();
-    s.MarkField = QStringLiteral("Mark1");
+    s.MarkField = store::markFields().front();
     showWindow<viewer::FrmMain>();
     close();
 }

@@ -20,9 +20,7 @@ const QStringList RequiredColumns = {QStringLiteral("ID"),     QStringLiteral("Q
                                      QStringLiteral("Answer"), QStringLiteral("Category"),
                                      QStringLiteral("BASICS"), QStringLiteral("TOUGH"),
                                      QStringLiteral("FINAL")};
-const QStringList MarkColumns = {QStringLiteral("Mark1"), QStringLiteral("Mark2"),
-                                 QStringLiteral("Mark3"), QStringLiteral("Mark4"),
-                                 QStringLiteral("Mark5"), QStringLiteral("Mark6")};
+const QStringList MarkColumns(markFields().begin(), markFields().end());
 const QStringList ExportColumns =
     RequiredColumns + QStringList{QStringLiteral("Index")} + MarkColumns;
 
