@@ -21,13 +21,21 @@ function(marks_in bank out)
     endforeach()
     set(${out} "${total}" PARENT_SCOPE)
 endfunction()
-# A student's tick: Memvane on the program folder, Continue, tick the first card, Next.
-function(tick folder)
+# A student's tick: Memvane on the program folder, Continue, tick the first card, Next. Sets
+# failure to why it failed, or to nothing.
+function(try_tick folder failure)
     execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
                             "${DRIVER}" "${folder}" continue tick next exit
                     OUTPUT_VARIABLE said ERROR_VARIABLE error RESULT_VARIABLE failed)
+    set(${failure} "" PARENT_SCOPE)
     if(failed OR NOT said MATCHES "done next")
-        message(FATAL_ERROR "ticking a card in ${folder} failed: ${said} ${error}")
+        set(${failure} "ticking a card in ${folder} failed: ${said} ${error}" PARENT_SCOPE)
+    endif()
+endfunction()
+function(tick folder)
+    try_tick("${folder}" failure)
+    if(failure)
+        message(FATAL_ERROR "${failure}")
     endif()
 endfunction()
 function(install_program)
@@ -85,13 +93,8 @@ endfunction()
 # A mark in the build folder's bank, as scripts/run.sh keeps one; put back afterwards.
 file(COPY_FILE "${build_bank}" "${WORK}/build-bank.mdb")
 file(SHA256 "${build_bank}" original)
-set(step_failed "")
-execute_process(COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
-                        "${DRIVER}" "${BUILD_DIR}/memvane" continue tick next exit
-                OUTPUT_VARIABLE said ERROR_VARIABLE error RESULT_VARIABLE failed)
-if(failed OR NOT said MATCHES "done next")
-    set(step_failed "marking the build folder's bank failed: ${said} ${error}")
-else()
+try_tick("${BUILD_DIR}/memvane" step_failed)
+if(NOT step_failed)
     execute_process(COMMAND ${CMAKE_COMMAND} --install "${BUILD_DIR}" --prefix "${PREFIX}"
                     RESULT_VARIABLE failed OUTPUT_QUIET)
     if(failed)
