@@ -1,6 +1,7 @@
 #include "app/Look.h"
 
 #include <QApplication>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QStyleFactory>
 #include <QStyleOption>
@@ -92,6 +93,30 @@ QRect frameCaption(const QStyleOptionGroupBox* box) {
     return QRect(box->rect.left() + 6, box->rect.top(), width + 4, box->fontMetrics.height());
 }
 
+// True when nothing drawn inside area can reach the part of the device being painted. A
+// change to one control repaints what overlaps it, often a sliver of a neighbour; drawing
+// all of the neighbour for that sliver costs more than the change itself.
+bool outsidePaintedRegion(const QPainter* painter, const QRegion& area) {
+    const QPaintEngine* engine = painter->paintEngine();
+    if (!engine)
+        return false;
+    const QRegion painted = engine->systemClip();
+    if (painted.isEmpty()) // no clip: the whole device is being painted
+        return false;
+    const QTransform& toDevice = painter->deviceTransform();
+    if (toDevice.type() > QTransform::TxTranslate)
+        return false;
+    return !painted.intersects(toDevice.map(area));
+}
+
+// Text stays inside its rectangle, or is clipped to it when it overflows; the margin covers
+// glyphs whose ink reaches past their metrics.
+bool textOutsidePaintedRegion(const QPainter* painter, const QRect& rect) {
+    constexpr int InkMargin = 2;
+    return outsidePaintedRegion(painter,
+                                rect.adjusted(-InkMargin, -InkMargin, InkMargin, InkMargin));
+}
+
 } // namespace
 
 void applyPixelFonts(QWidget* window) {
@@ -133,14 +158,17 @@ void Style::drawComplexControl(ComplexControl control, const QStyleOptionComplex
     const QRect border = subControlRect(CC_GroupBox, box, SC_GroupBoxFrame, widget);
     const QRect caption = subControlRect(CC_GroupBox, box, SC_GroupBoxLabel, widget);
     painter->save();
-    painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->setClipRegion(QRegion(box->rect) - QRegion(caption));
-    painter->setBrush(Qt::NoBrush);
-    painter->setPen(desktop.color(QPalette::Dark));
-    painter->drawRect(border.adjusted(0, 0, -2, -2));
-    painter->setPen(desktop.color(QPalette::Light));
-    painter->drawRect(border.adjusted(1, 1, -1, -1));
-    painter->setClipping(false);
+    // The etched lines are two pixels wide; inside them a frame paints nothing.
+    if (!outsidePaintedRegion(painter, QRegion(border) - QRegion(border.adjusted(2, 2, -2, -2)))) {
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setClipRegion(QRegion(box->rect) - QRegion(caption));
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(desktop.color(QPalette::Dark));
+        painter->drawRect(border.adjusted(0, 0, -2, -2));
+        painter->setPen(desktop.color(QPalette::Light));
+        painter->drawRect(border.adjusted(1, 1, -1, -1));
+        painter->setClipping(false);
+    }
     if (!caption.isEmpty())
         proxy()->drawItemText(painter, caption, Qt::AlignCenter | Qt::TextShowMnemonic,
                               box->palette, box->state & State_Enabled, box->text,
@@ -164,6 +192,13 @@ QRect Style::subControlRect(ComplexControl control, const QStyleOptionComplex* o
     default:
         return QProxyStyle::subControlRect(control, option, part, widget);
     }
+}
+
+void Style::drawItemText(QPainter* painter, const QRect& rect, int flags, const QPalette& palette,
+                         bool enabled, const QString& text, QPalette::ColorRole textRole) const {
+    if (textOutsidePaintedRegion(painter, rect))
+        return;
+    QProxyStyle::drawItemText(painter, rect, flags, palette, enabled, text, textRole);
 }
 
 } // namespace app

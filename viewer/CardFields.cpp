@@ -85,6 +85,21 @@ void setCardText(QPlainTextEdit* box, const QString& text) {
 
 } // namespace
 
+void keepShapedText(QPlainTextEdit* box) {
+    QTextDocument* document = box->document();
+    // The layout runs just after this signal. Huge texts have their own handling, and
+    // keeping every paragraph of one would cost more memory than shaping saves.
+    QObject::connect(document, &QTextDocument::contentsChange, box,
+                     [document](int from, int, int added) {
+                         if (document->characterCount() >= LongParagraph)
+                             return;
+                         const QTextBlock end = document->findBlock(from + added).next();
+                         for (QTextBlock block = document->findBlock(from);
+                              block.isValid() && block != end; block = block.next())
+                             block.layout()->setCacheEnabled(true);
+                     });
+}
+
 void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField) {
     const std::optional<QString> mark = store::markFieldName(markField);
     const std::array<int, 4> columns = {

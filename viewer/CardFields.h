@@ -9,6 +9,7 @@ class RecordSet;
 namespace Ui {
 class FrmMain;
 }
+class QPlainTextEdit;
 
 namespace viewer {
 
@@ -18,5 +19,9 @@ QString cardText(const QVariant& value);
 // Writes the current record into the main window's question, answer, mark box and
 // category, as every refresh does.
 void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField);
+
+// Keeps the shaped text of a card-sized box once laid out, so that placing the cursor and
+// painting do not shape it again.
+void keepShapedText(QPlainTextEdit* box);
 
 } // namespace viewer

@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -281,6 +283,47 @@ private slots:
         QVERIFY(shows(run, rows[0].answer, true));
         click(ui.btn_AnswerToggle);
         QVERIFY(ui.Answer->isVisible());
+    }
+
+    // A step repaints only what changed; what the window then holds must be what painting it
+    // whole gives.
+    void repaintingWhatChangedMatchesAWholePaint() {
+        auto rows = numberedRows(6);
+        rows[1].marks[0] = 1;
+        rows[2].question = QStringLiteral("A question long enough to wrap onto a second line of "
+                                          "the box, and then a third, with jg descenders");
+        rows[3].category = QStringLiteral("Ég");
+        rows[4].marks[0] = 1;
+        ProgramFolder folder(rows);
+        viewer::FrmMain& main = startProgram(folder.folder());
+        const MainControls ui(main);
+        const auto held = [&] {
+            QCoreApplication::processEvents();
+            const QRect area = main.windowHandle()->geometry();
+            return main.screen()
+                ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        // Painted at an offset, so that no control's own coordinates are the device's.
+        const auto wholePaint = [&] {
+            const QPoint offset(40, 30);
+            QImage image(main.size() + QSize(offset.x(), offset.y()), QImage::Format_RGB32);
+            main.render(&image, offset);
+            return image.copy(QRect(offset, main.size()));
+        };
+        const QRect counterArea(ui.CountLabel->mapTo(&main, QPoint()), ui.CountLabel->size());
+        QImage before = held();
+        QCOMPARE(before, wholePaint());
+        for (QPushButton* step : {ui.Next, ui.Next, ui.Next, ui.Next, ui.Previous, ui.Next,
+                                  ui.btn_AnswerToggle, ui.Next, ui.GoFirst}) {
+            click(step);
+            const QImage now = held();
+            QCOMPARE(now, wholePaint());
+            if (step != ui.btn_AnswerToggle) // the new count is drawn
+                QVERIFY(now.copy(counterArea) != before.copy(counterArea));
+            before = now;
+        }
     }
 
     void anUntouchedCardIsStillUpdated() {
