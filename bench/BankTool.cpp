@@ -14,11 +14,13 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
+#include <fstream>
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <vector>
 
 extern char** environ;
@@ -42,7 +44,20 @@ double seconds(const timeval& t) {
     return double(t.tv_sec) + double(t.tv_usec) / 1e6;
 }
 
-// Runs the tool and waits for it; wait4 hands back the child's own peak (its VmHWM).
+// The child's VmHWM, which counts only what its own program has held since it started; 0
+// once it has ended. The peak wait4 reports is no use here: a child started by a process
+// that has held much keeps that figure as its own.
+long ownPeakKilobytes(pid_t pid) {
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    return 0;
+}
+
+// Runs the tool and waits for it, reading its peak every millisecond: the peak only grows
+// while it runs, so what the last reading misses is its ending.
 Usage runTool(const QStringList& arguments, const QString& log, const QString& expected) {
     std::vector<QByteArray> words = {QByteArrayLiteral(MEMVANE_BANK_TOOL)};
     for (const QString& argument : arguments)
@@ -66,8 +81,16 @@ Usage runTool(const QStringList& arguments, const QString& log, const QString& e
         throw std::runtime_error("cannot start " + std::string(MEMVANE_BANK_TOOL));
     int status = 0;
     rusage usage{};
-    if (wait4(pid, &status, 0, &usage) != pid)
-        throw std::runtime_error("lost the bank tool process");
+    long peak = 0;
+    for (;;) {
+        const pid_t done = wait4(pid, &status, WNOHANG, &usage);
+        if (done == pid)
+            break;
+        if (done != 0)
+            throw std::runtime_error("lost the bank tool process");
+        peak = std::max(peak, ownPeakKilobytes(pid));
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     const auto stop = std::chrono::steady_clock::now();
 
     QFile output(log);
@@ -77,7 +100,7 @@ Usage runTool(const QStringList& arguments, const QString& log, const QString& e
         throw std::runtime_error("memvane-bank " + arguments.join(u' ').toStdString() +
                                  " did not do its work: " + said.toStdString());
     return {std::chrono::duration<double>(stop - start).count(),
-            seconds(usage.ru_utime) + seconds(usage.ru_stime), usage.ru_maxrss};
+            seconds(usage.ru_utime) + seconds(usage.ru_stime), peak};
 }
 
 // The same questions every time; written beside the benchmark's banks and kept for later runs.

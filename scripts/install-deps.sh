@@ -8,7 +8,6 @@ packages=(
     libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev clang-format
-    strace
 )
 
 missing=()
