@@ -1,6 +1,7 @@
 #include "bench/BankTool.h"
 
 #include "bench/Measure.h"
+#include "bench/Peak.h"
 #include "store/Bank.h"
 #include "store/Categories.h"
 
@@ -14,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
 #include <stdexcept>
 #include <string>
@@ -44,20 +44,9 @@ double seconds(const timeval& t) {
     return double(t.tv_sec) + double(t.tv_usec) / 1e6;
 }
 
-// The child's VmHWM, which counts only what its own program has held since it started; 0
-// once it has ended. The peak wait4 reports is no use here: a child started by a process
-// that has held much keeps that figure as its own.
-long ownPeakKilobytes(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stol(line.substr(6));
-    return 0;
-}
-
 // Runs the tool and waits for it, reading its peak every millisecond: the peak only grows
-// while it runs, so what the last reading misses is its ending.
+// while it runs, so what the last reading misses is its ending. The peak wait4 reports is no
+// use here: a child started by a process that has held much keeps that figure as its own.
 Usage runTool(const QStringList& arguments, const QString& log, const QString& expected) {
     std::vector<QByteArray> words = {QByteArrayLiteral(MEMVANE_BANK_TOOL)};
     for (const QString& argument : arguments)
@@ -88,7 +77,7 @@ Usage runTool(const QStringList& arguments, const QString& log, const QString& e
             break;
         if (done != 0)
             throw std::runtime_error("lost the bank tool process");
-        peak = std::max(peak, ownPeakKilobytes(pid));
+        peak = std::max(peak, peakKilobytes(pid));
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     const auto stop = std::chrono::steady_clock::now();

@@ -6,6 +6,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "bench/BenchBank.h"
+#include "bench/Peak.h"
 #include "bench/RawBank.h"
 #include "viewer/FrmMain.h"
 
@@ -85,16 +86,6 @@ QString letters(qsizetype count) {
     return run;
 }
 
-// The peak resident size since the last reset, in MiB; -1 where the system keeps none.
-double peakMiB() {
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return double(std::stol(line.substr(6))) / 1024.0;
-    return -1;
-}
-
 bool resetPeak() {
     // What earlier figures freed goes back to the system first, or it would count here.
     malloc_trim(0);
@@ -154,7 +145,8 @@ Steps measure(const BankInfo& bank, const QString& run) {
         paint(*main);
     });
     require(ui.CountLabel->text() == QStringLiteral("1 of 3"), "back on the first card");
-    steps.peak = peakKept ? peakMiB() : -1;
+    const long peak = peakKilobytes();
+    steps.peak = peakKept && peak >= 0 ? double(peak) / 1024.0 : -1;
     app::resetProgram();
     app::setProgramFolder({});
     return steps;

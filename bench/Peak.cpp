@@ -22,11 +22,10 @@
 
 namespace bench {
 
-namespace {
-
-long peakKilobytes() {
+long peakKilobytes(long pid) {
     // /proc files report no size, so QFile would see them as empty.
-    std::ifstream status("/proc/self/status");
+    std::ifstream status(pid == 0 ? std::string("/proc/self/status")
+                                  : "/proc/" + std::to_string(pid) + "/status");
     std::string line;
     while (std::getline(status, line)) {
         if (line.rfind("VmHWM:", 0) == 0)
@@ -34,6 +33,8 @@ long peakKilobytes() {
     }
     return -1;
 }
+
+namespace {
 
 Peak parse(const QByteArray& out) {
     const QList<QByteArray> words = out.mid(out.indexOf("peak ")).trimmed().split(' ');
