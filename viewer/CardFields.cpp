@@ -67,13 +67,21 @@ void setCardText(QPlainTextEdit* box, const QString& text) {
     }
     if (box->wordWrapMode() != wrap)
         box->setWordWrapMode(wrap);
+    QTextDocument* document = box->document();
+    const bool undo = document->isUndoRedoEnabled();
     if (!large) {
-        box->setPlainText(text);
+        // The box's own setPlainText lays a new paragraph out twice, to select it and for the
+        // text; a paragraph that keeps its layout while its text is replaced is laid out once.
+        document->setUndoRedoEnabled(false);
+        QTextCursor all(document);
+        all.select(QTextCursor::Document);
+        all.insertText(text);
+        document->setUndoRedoEnabled(undo);
+        document->setModified(false);
+        box->setTextCursor(QTextCursor(document));
         return;
     }
-    QTextDocument* document = box->document();
     document->firstBlock().layout()->setCacheEnabled(true);
-    const bool undo = document->isUndoRedoEnabled();
     document->setUndoRedoEnabled(false);
     QTextCursor(document).insertText(text);
     document->setUndoRedoEnabled(undo);

@@ -324,6 +324,15 @@ private slots:
                 QVERIFY(now.copy(counterArea) != before.copy(counterArea));
             before = now;
         }
+
+        // A new card's text starts afresh: nothing typed before can be undone into it.
+        QTest::keyClicks(ui.Answer, QStringLiteral("typed"));
+        QVERIFY(ui.Answer->document()->isUndoAvailable() && ui.Answer->document()->isModified());
+        click(ui.Next);
+        QCOMPARE(ui.Answer->toPlainText(), *rows[1].answer);
+        QVERIFY(!ui.Answer->document()->isUndoAvailable() && !ui.Answer->document()->isModified());
+        QCOMPARE(ui.Answer->textCursor().position(), 0);
+        QVERIFY(!ui.Answer->textCursor().hasSelection());
     }
 
     void anUntouchedCardIsStillUpdated() {
