@@ -17,7 +17,6 @@
 #include "viewer/FrmMain.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 namespace app {
 
@@ -68,7 +67,7 @@ void FrmSplash::closeEvent(QCloseEvent* event) {
 
 void FrmSplash::btn_Continue_Click() {
     ProgramState& s = state();
-    s.DbPath = QDir(programFolder()).filePath(QStringLiteral("db/voreldb.mdb"));
+    s.DbPath = bankPath();
     s.Lock = std::make_shared<BankLock>(s.DbPath);
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();

@@ -1,6 +1,7 @@
 #include "app/ProgramFolder.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
 namespace app {
 
@@ -13,6 +14,10 @@ QString& overridden() {
 
 QString programFolder() {
     return overridden().isEmpty() ? QCoreApplication::applicationDirPath() : overridden();
+}
+
+QString bankPath(const QString& folder) {
+    return QDir(folder).filePath(QStringLiteral("db/voreldb.mdb"));
 }
 
 void setProgramFolder(const QString& folder) {

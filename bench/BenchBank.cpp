@@ -1,5 +1,6 @@
 #include "bench/BenchBank.h"
 
+#include "app/ProgramFolder.h"
 #include "store/Bank.h"
 #include "store/Categories.h"
 
@@ -97,7 +98,7 @@ BankInfo bankIn(const QString& dir, int questions) {
     bank.questions = questions;
     bank.folder = QDir(dir).absoluteFilePath(QStringLiteral("bank-%1").arg(questions));
     QDir().mkpath(bank.folder + QStringLiteral("/db"));
-    bank.file = bank.folder + QStringLiteral("/db/voreldb.mdb");
+    bank.file = app::bankPath(bank.folder);
     bank.firstStart = bank.folder + QStringLiteral("/first-start.mdb");
     if (!QFile::exists(bank.firstStart))
         makeBank(bank.firstStart, questions);
