@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -91,9 +92,24 @@ void setCardText(QPlainTextEdit* box, const QString& text) {
     box->moveCursor(QTextCursor::Start);
 }
 
+// With nothing to scroll, the slider fills the groove whatever the page step; a card of another
+// number of lines changes only that step, and would repaint the bar for nothing.
+class StillScrollBar : public QScrollBar {
+public:
+    using QScrollBar::QScrollBar;
+
+protected:
+    void sliderChange(SliderChange change) override {
+        if (change == SliderStepsChange && minimum() == maximum())
+            return;
+        QScrollBar::sliderChange(change);
+    }
+};
+
 } // namespace
 
-void keepShapedText(QPlainTextEdit* box) {
+void prepareCardBox(QPlainTextEdit* box) {
+    box->setVerticalScrollBar(new StillScrollBar(Qt::Vertical));
     QTextDocument* document = box->document();
     // The layout runs just after this signal. Huge texts have their own handling, and
     // keeping every paragraph of one would cost more memory than shaping saves.

@@ -20,8 +20,9 @@ QString cardText(const QVariant& value);
 // category, as every refresh does.
 void writeCard(Ui::FrmMain& ui, store::RecordSet& cards, const QString& markField);
 
-// Keeps the shaped text of a card-sized box once laid out, so that placing the cursor and
-// painting do not shape it again.
-void keepShapedText(QPlainTextEdit* box);
+// Sets a box up to show card after card at little cost: the shaped text of a card-sized box
+// is kept once laid out, so that placing the cursor and painting do not shape it again, and
+// its scroll bar repaints only when it shows something else.
+void prepareCardBox(QPlainTextEdit* box);
 
 } // namespace viewer

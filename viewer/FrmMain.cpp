@@ -48,8 +48,8 @@ FrmMain::FrmMain()
     app::applyPixelFonts(this);
     for (QWidget* control : std::initializer_list<QWidget*>{ui->menubar, ui->Question, ui->Answer})
         app::useDesktopColours(control);
-    keepShapedText(ui->Question);
-    keepShapedText(ui->Answer);
+    prepareCardBox(ui->Question);
+    prepareCardBox(ui->Answer);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/memvane.png")));
     setClientHeight(ShortHeight);
 

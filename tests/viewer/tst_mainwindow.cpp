@@ -293,6 +293,8 @@ private slots:
         rows[2].question = QStringLiteral("A question long enough to wrap onto a second line of "
                                           "the box, and then a third, with jg descenders");
         rows[3].category = QStringLiteral("Ég");
+        rows[3].question =
+            QStringLiteral("More lines than the box shows, so it scrolls. ").repeated(12);
         rows[4].marks[0] = 1;
         ProgramFolder folder(rows);
         viewer::FrmMain& main = startProgram(folder.folder());
