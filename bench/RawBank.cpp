@@ -134,6 +134,22 @@ std::int64_t readCard(RawStatement& selectCard, std::int64_t rowId) {
     return mark;
 }
 
+CardTexts readCardTexts(RawStatement& selectCard, std::int64_t rowId) {
+    sqlite3_stmt* stmt = selectCard.get();
+    selectCard.bindInt(1, rowId);
+    if (!selectCard.step())
+        throw std::runtime_error("no such card");
+    const auto text = [stmt](int column) {
+        const auto* utf8 = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+        return QString::fromUtf8(utf8, sqlite3_column_bytes(stmt, column));
+    };
+    CardTexts card{text(0), text(2)};
+    sqlite3_column_text(stmt, 1);
+    sqlite3_column_int64(stmt, 3);
+    selectCard.reset();
+    return card;
+}
+
 void writeMark(RawStatement& updateMark, std::int64_t rowId, std::int64_t mark) {
     updateMark.bindInt(1, mark);
     updateMark.bindInt(2, rowId);

@@ -65,6 +65,14 @@ std::int64_t renumber(RawBank& bank);
 // Reads the four fields of a card; returns its Mark1.
 std::int64_t readCard(RawStatement& selectCard, std::int64_t rowId);
 
+// Reads the four fields of a card as readCard does, and gives its question and category as a
+// window would show them.
+struct CardTexts {
+    QString question;
+    QString category;
+};
+CardTexts readCardTexts(RawStatement& selectCard, std::int64_t rowId);
+
 // One autocommit update of Mark1.
 void writeMark(RawStatement& updateMark, std::int64_t rowId, std::int64_t mark);
 

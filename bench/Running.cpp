@@ -5,6 +5,7 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "bench/BareWindow.h"
 #include "bench/Check.h"
 #include "bench/Paint.h"
 #include "bench/RawBank.h"
@@ -51,7 +52,8 @@ viewer::FrmMain& startProgram(const BankInfo& bank) {
     return *main;
 }
 
-Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted) {
+Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted, BareWindow& bare,
+                Comparison& floor) {
     store::RecordSet& cards = *app::state().CardSet;
     RawBank raw(bank.file);
     RawStatement all(raw, SelectAllRows);
@@ -65,6 +67,7 @@ Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted
     result.runs = runsFor(bank.questions, 300, 200);
     std::vector<Sample> program;
     std::vector<Sample> baseline;
+    std::vector<Sample> bareRuns;
     for (int run = 0; run < result.runs; ++run) {
         if (cards.absolutePosition() + 1 == cards.recordCount())
             main.GoFirst_Click();
@@ -77,14 +80,22 @@ Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted
 
         if (at + 1 == rows.size())
             at = 0;
+        const std::int64_t left = mark;
         baseline.push_back(measure([&] {
-            writeMark(update, rows[at], mark);
+            writeMark(update, rows[at], left);
             mark = readCard(card, rows[at + 1]);
+        }));
+        bareRuns.push_back(measure([&] {
+            writeMark(update, rows[at], left);
+            const CardTexts texts = readCardTexts(card, rows[at + 1]);
+            bare.showCard(texts.question, texts.category,
+                          viewer::counterText(int(at) + 2, int(rows.size())));
         }));
         ++at;
     }
     result.program = median(program);
     result.baseline = median(baseline);
+    floor = {median(bareRuns), result.baseline, result.runs};
     return result;
 }
 
@@ -126,7 +137,8 @@ void displayAndJump(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pai
     figures.jump = {median(jump), median(rawJump), runs};
 }
 
-Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted) {
+Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted,
+                   BareWindow& bare, Comparison& floor) {
     std::vector<QByteArray> names;
     for (const QString& caption : store::categories())
         names.push_back(caption.toUtf8());
@@ -138,6 +150,7 @@ Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pain
     result.runs = runsFor(bank.questions, 21, 7);
     std::vector<Sample> program;
     std::vector<Sample> baseline;
+    std::vector<Sample> bareRuns;
     for (int run = 0; run < result.runs; ++run) {
         auto& options = app::showWindow<selection::FrmOptions>();
         for (QCheckBox* box : options.customCheck)
@@ -161,9 +174,17 @@ Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pain
             readCard(card, rows.front());
         }));
         require(int(rows.size()) == bank.questions, "the bare query selects every card");
+        bareRuns.push_back(measure([&] {
+            for (size_t i = 0; i < names.size(); ++i)
+                select.bindText(int(i + 1), names[i]);
+            rows = rowIds(select);
+            const CardTexts texts = readCardTexts(card, rows.front());
+            bare.showCard(texts.question, texts.category, viewer::counterText(1, int(rows.size())));
+        }));
     }
     result.program = median(program);
     result.baseline = median(baseline);
+    floor = {median(bareRuns), result.baseline, result.runs};
     return result;
 }
 
@@ -173,9 +194,15 @@ RunningFigures measureRunning(const BankInfo& bank) {
     RunningFigures figures;
     viewer::FrmMain& main = startProgram(bank);
     PaintWatch painted({QStringLiteral("Question")});
-    figures.next = next(bank, main, painted);
+    BareWindow bare(main);
+    bare.show();
+    settle();
+    main.activateWindow();
+    settle();
+    require(main.isActiveWindow(), "the main window stays the active one");
+    figures.next = next(bank, main, painted, bare, figures.bareNext);
     displayAndJump(bank, main, painted, figures);
-    figures.cardSet = cardSet(bank, main, painted);
+    figures.cardSet = cardSet(bank, main, painted, bare, figures.bareCardSet);
     app::resetProgram();
     return figures;
 }

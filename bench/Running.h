@@ -17,6 +17,8 @@ struct RunningFigures {
     Comparison nextDisplay; // the display part of Next, against the next card's fields
     Comparison jump;        // the random jump, against a random card's fields
     Comparison cardSet;     // OK on all fifteen categories, against the same query
+    Comparison bareNext;    // a bare window's Next, against the program's baseline runs
+    Comparison bareCardSet; // a bare window's card set, likewise
 };
 
 // Starts the program in this process on the bank and measures it at work; each program

@@ -311,6 +311,20 @@ int runAll(const QString& parent, bool withLarge) {
          {{SmallBank, 1.5}, {MiddleBank, 1.5}, {LargeBank, 1.5}}},
     };
 
+    const QString bareWindow = QStringLiteral(
+        "In the program columns, not the program but the least any window could do after the "
+        "baseline's work: the question, category and count drawn with `QPainter::drawText` into "
+        "a plain widget, in the places, fonts and colours of the main window's controls, only "
+        "those three places repainted. Against the same baseline runs as the program's ");
+    std::vector<Figure> floors = {
+        {QStringLiteral("Next, a bare window"), bareWindow + QStringLiteral("Next."), true, {}, {}},
+        {QStringLiteral("Card set, a bare window"),
+         bareWindow + QStringLiteral("card set."),
+         false,
+         {},
+         {}},
+    };
+
     for (const BankInfo& bank : banks) {
         progress(QStringLiteral("%1 questions: start-up").arg(bank.questions));
         const StartUpFigures s = measureStartUps(bank);
@@ -325,6 +339,8 @@ int runAll(const QString& parent, bool withLarge) {
         running[2].bySize[bank.questions] = r.nextDisplay;
         running[3].bySize[bank.questions] = r.jump;
         running[4].bySize[bank.questions] = {r.jump.program, r.nextDisplay.program, r.jump.runs};
+        floors[0].bySize[bank.questions] = r.bareNext;
+        floors[1].bySize[bank.questions] = r.bareCardSet;
     }
 
     const BankInfo& largest = banks.back();
@@ -369,6 +385,11 @@ int runAll(const QString& parent, bool withLarge) {
     printFigures(startUps);
     out(QString());
     printFigures(running);
+    out(QString());
+    out(QStringLiteral("A floor under the figures that end with a paint: what a window that paints "
+                       "nothing but the card's three texts costs beside the same baselines."));
+    out(QString());
+    printFigures(floors);
     out(QString());
     std::vector<Figure> growing = startUps;
     growing.pop_back();
