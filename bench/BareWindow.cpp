@@ -45,7 +45,8 @@ void BareWindow::showCard(const QString& question, const QString& category, cons
         m_places[i].text = *texts[i];
         update(m_places[i].rect);
     }
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+    // Its own update request only: one pending for the main window is not this window's work.
+    QCoreApplication::sendPostedEvents(this, QEvent::UpdateRequest);
 }
 
 void BareWindow::paintEvent(QPaintEvent* event) {

@@ -377,8 +377,9 @@ int runAll(const QString& parent, bool withLarge) {
         "controls posted is delivered at once (`QCoreApplication::sendPostedEvents(nullptr, "
         "QEvent::UpdateRequest)`), which paints every control that changed, as the event loop "
         "would, into the backing store and flushes it; the event filter checks that the "
-        "question box painted. Program and baseline runs alternate one by one on the same file, "
-        "each through a connection of its own. A figure where a side commits a write, synced "
+        "question box painted. Program, baseline and bare-window runs alternate one by one on "
+        "the same file, their order turning each run, each through a connection of its own. A "
+        "figure where a side commits a write, synced "
         "to disk, in every run spends most of its wall time waiting for the disk: it is "
         "sync-bound, and its verdict is taken on CPU time."));
     out(QString());
