@@ -18,10 +18,11 @@
 #include <QCoreApplication>
 #include <QRadioButton>
 
+#include <array>
 #include <functional>
-#include <initializer_list>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 namespace bench {
 
@@ -41,12 +42,26 @@ void paintNow(PaintWatch& painted) {
     require(painted.allPainted(), "the card is painted");
 }
 
-// The sides of one run, in an order that turns from run to run: the first after a pause finds
-// the caches cold, and no side should always be the one that does.
-void inTurn(int run, std::initializer_list<std::function<void()>> sides) {
-    for (size_t i = 0; i < sides.size(); ++i)
-        sides.begin()[(size_t(run) + i) % sides.size()]();
-}
+// The program, its baseline and the bare window, measured in an order that turns from run to
+// run: the first after a pause finds the caches cold, and no side should always be the one.
+struct Sides {
+    std::vector<Sample> program;
+    std::vector<Sample> baseline;
+    std::vector<Sample> bare;
+
+    void measureRun(int run, const std::function<void()>& programWork,
+                    const std::function<void()>& baselineWork,
+                    const std::function<void()>& bareWork) {
+        const std::array<std::pair<std::vector<Sample>*, const std::function<void()>*>, 3> sides = {
+            {{&program, &programWork}, {&baseline, &baselineWork}, {&bare, &bareWork}}};
+        for (size_t i = 0; i < sides.size(); ++i) {
+            const auto& [samples, work] = sides[(size_t(run) + i) % sides.size()];
+            samples->push_back(measure(*work));
+        }
+    }
+    Comparison programFigure(int runs) const { return {median(program), median(baseline), runs}; }
+    Comparison bareFigure(int runs) const { return {median(bare), median(baseline), runs}; }
+};
 
 viewer::FrmMain& startProgram(const BankInfo& bank) {
     app::setProgramFolder(bank.folder);
@@ -62,7 +77,7 @@ viewer::FrmMain& startProgram(const BankInfo& bank) {
 }
 
 Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted, BareWindow& bare,
-                Comparison& floor) {
+                Comparison& bareFigure) {
     store::RecordSet& cards = *app::state().CardSet;
     RawBank raw(bank.file);
     RawStatement all(raw, SelectAllRows);
@@ -72,45 +87,36 @@ Comparison next(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted
     size_t at = 0;
     std::int64_t mark = readCard(card, rows[at]);
 
-    Comparison result;
-    result.runs = runsFor(bank.questions, 300, 200);
-    std::vector<Sample> program;
-    std::vector<Sample> baseline;
-    std::vector<Sample> bareRuns;
-    for (int run = 0; run < result.runs; ++run) {
+    const int runs = runsFor(bank.questions, 300, 200);
+    Sides sides;
+    for (int run = 0; run < runs; ++run) {
         if (cards.absolutePosition() + 1 == cards.recordCount())
             main.GoFirst_Click();
         const int before = cards.absolutePosition();
         if (at + 1 == rows.size())
             at = 0;
         const std::int64_t left = mark;
-        inTurn(run, {[&] {
-                         program.push_back(measure([&] {
-                             main.Next_Click();
-                             paintNow(painted);
-                         }));
-                     },
-                     [&] {
-                         baseline.push_back(measure([&] {
-                             writeMark(update, rows[at], left);
-                             mark = readCard(card, rows[at + 1]);
-                         }));
-                     },
-                     [&] {
-                         bareRuns.push_back(measure([&] {
-                             writeMark(update, rows[at], left);
-                             const CardTexts texts = readCardTexts(card, rows[at + 1]);
-                             bare.showCard(texts.question, texts.category,
-                                           viewer::counterText(int(at) + 2, int(rows.size())));
-                         }));
-                     }});
+        sides.measureRun(
+            run,
+            [&] {
+                main.Next_Click();
+                paintNow(painted);
+            },
+            [&] {
+                writeMark(update, rows[at], left);
+                mark = readCard(card, rows[at + 1]);
+            },
+            [&] {
+                writeMark(update, rows[at], left);
+                const CardTexts texts = readCardTexts(card, rows[at + 1]);
+                bare.showCard(texts.question, texts.category,
+                              viewer::counterText(int(at) + 2, int(rows.size())));
+            });
         require(cards.absolutePosition() == before + 1, "Next moves one card on");
         ++at;
     }
-    result.program = median(program);
-    result.baseline = median(baseline);
-    floor = {median(bareRuns), result.baseline, result.runs};
-    return result;
+    bareFigure = sides.bareFigure(runs);
+    return sides.programFigure(runs);
 }
 
 void displayAndJump(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted,
@@ -152,20 +158,22 @@ void displayAndJump(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pai
 }
 
 Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& painted,
-                   BareWindow& bare, Comparison& floor) {
+                   BareWindow& bare, Comparison& bareFigure) {
     std::vector<QByteArray> names;
     for (const QString& caption : store::categories())
         names.push_back(caption.toUtf8());
     RawBank raw(bank.file);
     RawStatement select(raw, selectCategoryRows(int(names.size())));
     RawStatement card(raw, SelectCard);
+    const auto query = [&] {
+        for (size_t i = 0; i < names.size(); ++i)
+            select.bindText(int(i + 1), names[i]);
+        return rowIds(select);
+    };
 
-    Comparison result;
-    result.runs = runsFor(bank.questions, 21, 7);
-    std::vector<Sample> program;
-    std::vector<Sample> baseline;
-    std::vector<Sample> bareRuns;
-    for (int run = 0; run < result.runs; ++run) {
+    const int runs = runsFor(bank.questions, 21, 7);
+    Sides sides;
+    for (int run = 0; run < runs; ++run) {
         auto& options = app::showWindow<selection::FrmOptions>();
         for (QCheckBox* box : options.customCheck)
             box->setChecked(true);
@@ -173,30 +181,22 @@ Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pain
         settle();
         std::vector<std::int64_t> rows;
         std::vector<std::int64_t> bareRows;
-        inTurn(run, {[&] {
-                         program.push_back(measure([&] {
-                             options.cmdOK_Click();
-                             paintNow(painted);
-                         }));
-                     },
-                     [&] {
-                         baseline.push_back(measure([&] {
-                             for (size_t i = 0; i < names.size(); ++i)
-                                 select.bindText(int(i + 1), names[i]);
-                             rows = rowIds(select);
-                             readCard(card, rows.front());
-                         }));
-                     },
-                     [&] {
-                         bareRuns.push_back(measure([&] {
-                             for (size_t i = 0; i < names.size(); ++i)
-                                 select.bindText(int(i + 1), names[i]);
-                             bareRows = rowIds(select);
-                             const CardTexts texts = readCardTexts(card, bareRows.front());
-                             bare.showCard(texts.question, texts.category,
-                                           viewer::counterText(1, int(bareRows.size())));
-                         }));
-                     }});
+        sides.measureRun(
+            run,
+            [&] {
+                options.cmdOK_Click();
+                paintNow(painted);
+            },
+            [&] {
+                rows = query();
+                readCard(card, rows.front());
+            },
+            [&] {
+                bareRows = query();
+                const CardTexts texts = readCardTexts(card, bareRows.front());
+                bare.showCard(texts.question, texts.category,
+                              viewer::counterText(1, int(bareRows.size())));
+            });
         require(app::state().CardSet->recordCount() == bank.questions,
                 "all fifteen categories select every card");
         require(int(rows.size()) == bank.questions && rows == bareRows,
@@ -204,10 +204,8 @@ Comparison cardSet(const BankInfo& bank, viewer::FrmMain& main, PaintWatch& pain
         settle();
         require(!app::loadedWindow<selection::FrmOptions>(), "OK closes the options");
     }
-    result.program = median(program);
-    result.baseline = median(baseline);
-    floor = {median(bareRuns), result.baseline, result.runs};
-    return result;
+    bareFigure = sides.bareFigure(runs);
+    return sides.programFigure(runs);
 }
 
 } // namespace
