@@ -9,7 +9,7 @@
 #include "app/RuntimeError.h"
 #include "app/TaskBar.h"
 #include "app/Windows.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/MarkFields.h"

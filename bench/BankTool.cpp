@@ -4,6 +4,7 @@
 #include "bench/Peak.h"
 #include "store/Bank.h"
 #include "store/Categories.h"
+#include "store/QuestionCsv.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
 #include "bench/RawBank.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 
 #include <QFile>
 

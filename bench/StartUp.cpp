@@ -8,7 +8,7 @@
 #include "bench/Check.h"
 #include "bench/Paint.h"
 #include "bench/RawBank.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/RecordSet.h"

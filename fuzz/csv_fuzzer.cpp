@@ -3,8 +3,8 @@
 // accepted text that does not survive being written back with csvField / questionsCsv and
 // read again, or that reads differently when handed over in pieces (abort, so libFuzzer keeps
 // the input).
-#include "store/Bank.h"
 #include "store/CsvReader.h"
+#include "store/QuestionCsv.h"
 
 #include <QByteArrayList>
 #include <QByteArrayView>

@@ -1,6 +1,6 @@
 #include "store/NewFile.h"
 
-#include "store/Bank.h"
+#include "store/BankError.h"
 
 #include <QFile>
 #include <QFileInfo>

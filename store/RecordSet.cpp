@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/Error.h"
 #include "store/QueryText.h"
+#include "store/SqlName.h"
 #include "store/Statement.h"
 
 #include <algorithm>
@@ -10,10 +11,6 @@
 namespace store {
 
 namespace {
-
-QString quoteName(const QString& name) {
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
-}
 
 [[noreturn]] void noCurrentRecord() {
     throw Error(err::NoCurrentRecord, QStringLiteral("No current record."));

@@ -1,6 +1,6 @@
 // The program run as a separate process, for what only a whole process shows: being
 // killed, File > Exit, failures that end it, and banks it must refuse without harm.
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "tests/support/TestBank.h"
 
 #include <QDeadlineTimer>

@@ -2,7 +2,7 @@
 #include "app/FrmSplash.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "store/Database.h"
 #include "store/Error.h"
 #include "store/RecordSet.h"

@@ -1,4 +1,4 @@
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/Engine.h"

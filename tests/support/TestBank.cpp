@@ -1,5 +1,5 @@
 #include "tests/support/TestBank.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 
 #include "app/Failure.h"
 #include "app/FrmSplash.h"

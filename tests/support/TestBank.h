@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/Windows.h"
-#include "store/Bank.h"
+#include "store/BankPassword.h"
 #include "tools/automation/MainControls.h"
 
 #include <QObject>

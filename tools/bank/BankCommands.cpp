@@ -1,10 +1,12 @@
 #include "tools/bank/BankCommands.h"
 
 #include "store/Bank.h"
+#include "store/BankError.h"
 #include "store/Categories.h"
 #include "store/CsvReader.h"
 #include "store/Error.h"
 #include "store/NewFile.h"
+#include "store/QuestionCsv.h"
 
 #include <QFile>
 #include <QFileInfo>
