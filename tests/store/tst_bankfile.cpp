@@ -398,9 +398,17 @@ private slots:
             QCOMPARE(run.status, 0);
             QVERIFY(run.out.startsWith("Usage: memvane-bank " + QString::fromLatin1(command)));
         }
-        QCOMPARE(bankTool({}).status, 2);
-        QCOMPARE(bankTool({"frobnicate"}).status, 2);
-        QCOMPARE(bankTool({"create", "only-one"}).status, 2);
+        QCOMPARE(bankTool({"--version"}).out, "memvane-bank " MEMVANE_VERSION "\n");
+        // Usage errors: status 2, said on standard error alone.
+        for (const QStringList& args : {QStringList{},
+                                        {"frobnicate"},
+                                        {"create", "only-one"},
+                                        {"check", "--no-such-option", "bank"}}) {
+            const Run run = bankTool(args);
+            QCOMPARE(run.status, 2);
+            QVERIFY2(run.out.isEmpty() && run.err.contains("Usage: memvane-bank"),
+                     qPrintable(run.err));
+        }
     }
 };
 

@@ -1,0 +1,65 @@
+#include "store/Bank.h"
+#include "store/Categories.h"
+#include "tools/bank/Commands.h"
+
+#include <QMap>
+#include <QTextStream>
+
+#include <algorithm>
+
+namespace tools {
+
+namespace {
+
+void check(const CommandLine& line, QTextStream& out) {
+    const auto questions = store::readBank(line.argument(0));
+    const auto& captions = store::categories();
+    QMap<QString, int> perCategory;
+    std::array<int, 3> perSet{};
+    std::array<int, 6> perMark{};
+    int nullTexts = 0;
+    int indexOff = 0;
+    for (const store::Question& q : questions) {
+        perCategory[q.category.value_or(QStringLiteral("(none)"))]++;
+        for (size_t i = 0; i < 3; ++i)
+            perSet[i] += q.sets[i];
+        for (size_t i = 0; i < 6; ++i)
+            perMark[i] += q.marks[i];
+        nullTexts += !q.question + !q.answer + !q.category;
+        indexOff += q.index != q.id;
+    }
+    out << "Questions: " << questions.size() << "\n\nPer category:\n";
+    for (const QString& caption : captions)
+        out << "  " << caption << ": " << perCategory.value(caption) << "\n";
+    QStringList strays;
+    for (auto it = perCategory.cbegin(); it != perCategory.cend(); ++it) {
+        if (std::find(captions.begin(), captions.end(), it.key()) == captions.end())
+            strays << QStringLiteral("  %1: %2 (matches no category box)")
+                          .arg(it.key())
+                          .arg(it.value());
+    }
+    if (!strays.isEmpty())
+        out << strays.join(u'\n') << "\n";
+    out << "\nPer set:\n  BASICS: " << perSet[0] << "\n  TOUGH: " << perSet[1]
+        << "\n  FINAL: " << perSet[2] << "\n";
+    for (size_t i = 0; i < 6; ++i)
+        out << "  Custom Set #" << i + 1 << ": " << perMark[i] << "\n";
+    out << "\nNull texts: " << nullTexts << "\n";
+    out << (indexOff == 0
+                ? QStringLiteral("Index = ID in every question.\n")
+                : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+}
+
+} // namespace
+
+Command checkCommand() {
+    return {QStringLiteral("check"),
+            {QStringLiteral("BANK")},
+            QStringLiteral("Opens the bank with the program's key and reports its questions per "
+                           "category and set, categories that match no category box, null texts, "
+                           "and whether Index equals ID."),
+            {},
+            check};
+}
+
+} // namespace tools
