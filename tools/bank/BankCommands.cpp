@@ -5,6 +5,7 @@
 #include "store/CsvReader.h"
 #include "store/Error.h"
 #include "store/NewFile.h"
+#include "tools/print/PrintCommand.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -156,6 +157,7 @@ const QList<Command>& commands() {
                         "category and set, categories that match no category box, null texts, "
                         "and whether Index equals ID."),
          check},
+        {QStringLiteral("print"), print::usage(), print::help(), print::run},
     };
     return list;
 }
@@ -190,7 +192,8 @@ int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& 
         out << "Usage: memvane-bank " << it->usage << "\n\n" << it->help << "\n";
         return 0;
     }
-    if (args.size() != expectedArgs(*it)) {
+    // A usage with options checks its own arguments.
+    if (!it->usage.contains(u'[') && args.size() != expectedArgs(*it)) {
         err << "Usage: memvane-bank " << it->usage << "\n";
         return 2;
     }
