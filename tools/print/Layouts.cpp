@@ -7,6 +7,8 @@
 
 #include <QPen>
 
+#include <algorithm>
+
 #include <vector>
 
 namespace print {
@@ -26,9 +28,26 @@ constexpr double ListPadding = 1.5;
 constexpr double ListHeader = 7;
 constexpr double HiddenAnswerRow = 12; // room to write an answer in
 
-QFont textFont() {
+QFont textFont(const QString& text = {}) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
+    // No ligatures in alphabets that need no shaping, so that a search finds "fi" as two
+    // letters; other scripts are shaped as they need (Qt 6.4 would not join Arabic).
+    const auto plain = [](char32_t c) {
+        switch (QChar::script(c)) {
+        case QChar::Script_Common:
+        case QChar::Script_Inherited:
+        case QChar::Script_Latin:
+        case QChar::Script_Greek:
+        case QChar::Script_Cyrillic:
+            return true;
+        default:
+            return false;
+        }
+    };
+    const QList<uint> characters = text.toUcs4();
+    if (std::all_of(characters.begin(), characters.end(), plain))
+        font.setStyleStrategy(QFont::PreferNoShaping);
     return font;
 }
 
@@ -64,7 +83,7 @@ public:
     double text(const Card& card, const char* what, const QString& text, const QRectF& box,
                 double maxPoints, double minPoints, Qt::Alignment alignment, bool middle) {
         const QRectF units = m_canvas.units(box);
-        const FittedText fitted(cardText(text), textFont(), units.size(), maxPoints, minPoints,
+        const FittedText fitted(cardText(text), textFont(text), units.size(), maxPoints, minPoints,
                                 alignment, m_canvas.device());
         if (fitted.cut())
             m_report.notes << QStringLiteral("card %1: its %2 is cut to fit (at %3 pt)")
@@ -189,7 +208,7 @@ void questionList(CardSet& cards, const Settings& settings, Canvas& canvas, Card
         painter.check(card);
         // Laid out once to know the row's height, then drawn where the row lands.
         const auto rowHeight = [&](const QString& text) {
-            return FittedText(cardText(text), font,
+            return FittedText(cardText(text), textFont(text),
                               canvas.units(QSizeF(textWidth - 2 * ListPadding, tallest)),
                               ListPoints, ListPoints, Qt::AlignLeft, canvas.device())
                        .height() /
