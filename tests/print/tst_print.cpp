@@ -186,6 +186,47 @@ private slots:
         QCOMPARE(outsideMargins(pdf), QStringList());
     }
 
+    void chosenCardsInTheProgramsOrder_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("ids"); // in the bank's row order, as the program steps
+        QTest::newRow("all") << QStringList{} << "7 3 10 1 12 5 8 2 11 4 9 6";
+        QTest::newRow("basics") << QStringList{"--set", "basics"} << "7 3 1 5 11 9";
+        QTest::newRow("tough") << QStringList{"--set", "tough"} << "10 12 11 9";
+        QTest::newRow("two topics")
+            << QStringList{"--topic", "plants", "--topic", "Ecology"} << "7 3 10 1 12 4 9 6";
+        QTest::newRow("custom set 2") << QStringList{"--custom", "2"} << "4 9";
+    }
+
+    void chosenCardsInTheProgramsOrder() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, ids);
+        QTemporaryDir dir;
+        std::vector<testing::Row> rows;
+        const char* topics[] = {"Ecology", "Plants", "Animals"};
+        for (const int n : {7, 3, 10, 1, 12, 5, 8, 2, 11, 4, 9, 6})
+            rows.push_back({n,
+                            QStringLiteral("front%1").arg(n),
+                            "a",
+                            topics[n % 3],
+                            {n % 2, n >= 9, 0},
+                            {0, n == 4 || n == 9},
+                            n});
+        testing::writeBank(dir.filePath("b.mdb"), rows);
+        const Run r = print(options + QStringList{"--layout", "list", dir.filePath("b.mdb"),
+                                                  dir.filePath("l.pdf")});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        QList<std::pair<double, QString>> printed;
+        const Pdf pdf = readPdf(dir.filePath("l.pdf"));
+        for (auto it = pdf.words.cbegin(); it != pdf.words.cend(); ++it)
+            if (it.key().startsWith("front"))
+                printed.append({it->box.top(), it.key().mid(5)});
+        std::sort(printed.begin(), printed.end());
+        QStringList order;
+        for (const auto& [y, id] : printed)
+            order << id;
+        QCOMPARE(order.join(' '), ids);
+    }
+
     void everyScriptPrintsAsTextWithEmbeddedFonts() {
         QTemporaryDir dir;
         const QStringList texts = {
