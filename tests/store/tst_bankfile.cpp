@@ -365,7 +365,7 @@ private slots:
     }
 
     void everyCommandHasHelp() {
-        for (const char* command : {"create", "import", "export", "check"}) {
+        for (const char* command : {"create", "import", "export", "check", "print"}) {
             const Run run = bankTool({command, "--help"});
             QCOMPARE(run.status, 0);
             QVERIFY(run.out.startsWith("Usage: memvane-bank " + QString::fromLatin1(command)));
