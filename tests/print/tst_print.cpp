@@ -314,6 +314,11 @@ private slots:
         QVERIFY(tool.waitForFinished(60000));
         QVERIFY2(tool.exitCode() == 0, tool.readAllStandardError().constData());
         QCOMPARE(readPdf(dir.filePath("c.pdf")).pages.value(0), QSizeF(612, 792));
+        tool.start(BANK_TOOL, {"print", "--test-page", dir.filePath("t.pdf")});
+        QVERIFY(tool.waitForFinished(60000));
+        const Pdf test = readPdf(dir.filePath("t.pdf"));
+        QCOMPARE(test.pages, QList<QSizeF>(2, QSizeF(612, 792)));
+        QCOMPARE(test.words.value("back").page, 1); // the scales' page
     }
 };
 

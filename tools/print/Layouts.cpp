@@ -58,11 +58,13 @@ public:
         : m_canvas(canvas)
         , m_report(report) {}
 
-    // Checks a card before any of it is drawn.
-    void check(const Card& card) {
+    // Checks the texts of a card that are printed, before any of it is drawn.
+    void check(const Card& card, bool withAnswer = true) {
         for (const auto& [what, text] :
              {std::pair{"question", &card.question}, std::pair{"answer", &card.answer},
               std::pair{"topic", &card.topic}}) {
+            if (!withAnswer && text == &card.answer)
+                continue;
             if (text->size() > MaxCharacters)
                 throw store::BankError(
                     QStringLiteral("card %1: its %2 has %3 characters, more than any card "
@@ -205,7 +207,7 @@ void questionList(CardSet& cards, const Settings& settings, Canvas& canvas, Card
     double y = header();
     for (int i = 0; i < cards.count(); ++i) {
         const Card card = cards.card(i);
-        painter.check(card);
+        painter.check(card, !settings.hideAnswers);
         // Laid out once to know the row's height, then drawn where the row lands.
         const auto rowHeight = [&](const QString& text) {
             return FittedText(cardText(text), textFont(text),
