@@ -26,18 +26,29 @@ FittedText::FittedText(const QString& text, QFont font, QSizeF box, double maxPo
     m_option.setTextDirection(Qt::LayoutDirectionAuto);
     if (layOut(text, maxPoints))
         return;
-    // The half-point steps between the sizes; the largest that fits wins.
-    int low = 0; // fits, or is the smallest
-    int high = int(std::round((maxPoints - minPoints) * 2));
+    // The half-point steps between the sizes; the largest that fits wins. The best layout so
+    // far is kept rather than made again.
+    int low = -1;                                            // fits; -1 while none does
+    int high = int(std::round((maxPoints - minPoints) * 2)); // does not fit
+    std::unique_ptr<QTextLayout> best;
+    double bestHeight = 0;
     while (high - low > 1) {
         const int middle = (low + high) / 2;
-        if (layOut(text, minPoints + middle / 2.0))
+        if (layOut(text, minPoints + middle / 2.0)) {
             low = middle;
-        else
+            best = std::move(m_layout);
+            bestHeight = m_height;
+        } else {
             high = middle;
+        }
     }
-    if (!layOut(text, minPoints + low / 2.0))
-        cutToFit(text);
+    if (low < 0) {
+        cutToFit(text); // the last layout tried was at the smallest size
+        return;
+    }
+    m_layout = std::move(best);
+    m_height = bestHeight;
+    m_points = minPoints + low / 2.0;
 }
 
 bool FittedText::layOut(const QString& text, double points) {
