@@ -1,5 +1,6 @@
 #include "bench/BankTool.h"
 
+#include "bench/BenchBank.h"
 #include "bench/Measure.h"
 #include "bench/Peak.h"
 #include "store/Bank.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -220,6 +222,73 @@ void printBankTool(const QString& folder) {
                      ratio <= Limit ? QStringLiteral("target met")
                                     : QStringLiteral("target MISSED"),
                      secondsText(median(wall)), secondsText(median(cpu))));
+    }
+}
+
+void printPrinting(const QString& folder) {
+    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral("memvane-bench-print-XXXXXX")));
+    if (!scratch.isValid())
+        throw std::runtime_error("no temporary folder under " + folder.toStdString());
+    QFile shippedCsv(QStringLiteral(MEMVANE_QUESTIONS_CSV));
+    if (!shippedCsv.open(QIODevice::ReadOnly))
+        throw std::runtime_error("cannot read " + std::string(MEMVANE_QUESTIONS_CSV));
+    struct Bank {
+        QString file;
+        int cards;
+        std::vector<Usage> runs;
+        QString pages;
+    };
+    std::vector<Bank> banks;
+    const QString shipped = scratch.filePath(QStringLiteral("shipped.mdb"));
+    store::createBank(shipped, store::parseQuestions(shippedCsv.readAll()));
+    banks.push_back({shipped, int(store::readBank(shipped).size()), {}, {}});
+    for (const int questions : {8192, 32767})
+        banks.push_back({bankIn(folder, questions).firstStart, questions, {}, {}});
+
+    const QString pdf = scratch.filePath(QStringLiteral("cards.pdf"));
+    const QString log = scratch.filePath(QStringLiteral("print.log"));
+    for (int run = 0; run < Runs; ++run) {
+        for (Bank& bank : banks) {
+            std::fprintf(stderr, "bank tool: print %d cards, run %d of %d\n", bank.cards, run + 1,
+                         Runs);
+            QFile::remove(pdf);
+            bank.runs.push_back(runTool({QStringLiteral("print"), bank.file, pdf}, log,
+                                        QStringLiteral("Printed %1 cards").arg(bank.cards)));
+            QFile said(log);
+            said.open(QIODevice::ReadOnly);
+            bank.pages = QRegularExpression(QStringLiteral("on (\\d+) pages"))
+                             .match(QString::fromUtf8(said.readAll()))
+                             .captured(1);
+        }
+    }
+    QFile::remove(pdf);
+
+    const QLocale english(QLocale::English);
+    out(QString());
+    out(QStringLiteral("### Bank tool: print in the cards layout (A8 cards, 10 to an A4 page)"));
+    out(QString());
+    out(QStringLiteral("Each bank printed as a process of its own, %1 times, the banks in turn; "
+                       "the times are medians, the peak the largest of the runs.")
+            .arg(Runs));
+    out(QString());
+    out(QStringLiteral("| Bank | Cards | Pages | Wall time | CPU time (user + system) | CPU per "
+                       "card | Peak memory |"));
+    out(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|"));
+    for (const Bank& bank : banks) {
+        long peak = 0;
+        std::vector<double> wall;
+        std::vector<double> cpu;
+        for (const Usage& usage : bank.runs) {
+            peak = std::max(peak, usage.peakKilobytes);
+            wall.push_back(usage.wallSeconds);
+            cpu.push_back(usage.cpuSeconds);
+        }
+        out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 ms | %7 |")
+                .arg(bank.file == shipped ? QStringLiteral("shipped") : QStringLiteral("generated"),
+                     english.toString(bank.cards), english.toString(bank.pages.toInt()),
+                     secondsText(median(wall)), secondsText(median(cpu)))
+                .arg(median(cpu) * 1000 / bank.cards, 0, 'f', 3)
+                .arg(mebibytes(double(peak))));
     }
 }
 

@@ -9,4 +9,10 @@ namespace bench {
 // beside the CSV's size, with wall and CPU times.
 void printBankTool(const QString& folder);
 
+// Runs memvane-bank print in the cards layout as a process of its own on the shipped bank of
+// 300 questions and on generated banks of 8,192 and 32,767 (kept in folder), and prints a
+// Markdown section of wall and CPU times, time per card and peak memory: linear in cards, the
+// peak not growing with the pages.
+void printPrinting(const QString& folder);
+
 } // namespace bench

@@ -1,9 +1,10 @@
 // memvane-bench: times the program against the bare SQLCipher work on the same bank file and
 // prints Markdown tables of wall and CPU times and their ratios.
-//   memvane-bench [--dir FOLDER] [--large]
+//   memvane-bench [--dir FOLDER] [--large | --print]
 //       --dir    where the generated banks are kept between runs (default: a folder
 //                memvane-bench in the system's temporary folder)
 //       --large  adds the bank of 1,000,000 questions (some minutes more)
+//       --print  only the figures of memvane-bank print
 //   memvane-bench --child KIND ...      one measured run in a fresh process (used by the above)
 #include "app/Failure.h"
 #include "app/launch.h"
@@ -426,6 +427,7 @@ int runAll(const QString& parent, bool withLarge) {
 
     // Sections that measure other parts of the program print below this line.
     bench::hugeText(root.path());
+    bench::printPrinting(parent);
     // A CSV of a million questions: only with the largest bank.
     if (withLarge)
         bench::printBankTool(parent);
@@ -462,16 +464,24 @@ int main(int argc, char* argv[]) {
             return child(arguments.mid(1));
         QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("memvane-bench"));
         bool large = false;
+        bool printOnly = false;
         while (!arguments.isEmpty()) {
             const QString option = arguments.takeFirst();
             if (option == QStringLiteral("--dir") && !arguments.isEmpty())
                 dir = arguments.takeFirst();
             else if (option == QStringLiteral("--large"))
                 large = true;
+            else if (option == QStringLiteral("--print"))
+                printOnly = true;
             else {
-                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large]\n");
+                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large | --print]\n");
                 return 2;
             }
+        }
+        if (printOnly) {
+            QDir().mkpath(dir);
+            bench::printPrinting(dir);
+            return 0;
         }
         app::applyLook();
         return runAll(dir, large);

@@ -7,6 +7,8 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace
     fonts-liberation xvfb xauth
+    libpaper-dev libfontconfig-dev poppler-utils
+    fonts-dejavu-core fonts-wqy-microhei fonts-lohit-deva fonts-lohit-guru
     clang libclang-rt-14-dev clang-format
 )
 

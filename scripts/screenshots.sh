@@ -4,3 +4,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh -DMEMVANE_EXTRAS=ON
 build/memvane-screenshots build/memvane/db/voreldb.mdb build/screenshots
+# A front and a back page of printed cards, rendered from the PDF.
+rm -f build/screenshots/cards.pdf
+build/tools/memvane-bank print --paper a4 build/memvane/db/voreldb.mdb build/screenshots/cards.pdf
+pdftoppm -png -r 60 -f 1 -l 1 -singlefile build/screenshots/cards.pdf build/screenshots/cards-front
+pdftoppm -png -r 60 -f 2 -l 2 -singlefile build/screenshots/cards.pdf build/screenshots/cards-back

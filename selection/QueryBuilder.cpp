@@ -30,7 +30,7 @@ void premade(const OptionsChoice& choice, Selection& s) {
 void categories(const OptionsChoice& choice, Selection& s) {
     s.LastTestType = QStringLiteral("1");
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE WHERE");
-    for (size_t i = 0; i < 15; ++i) {
+    for (size_t i = 0; i < store::CategoryCount; ++i) {
         if (choice.customCheck[i] == 1) {
             // The first box's term has two blanks after the equals sign.
             s.CurrentSQL +=

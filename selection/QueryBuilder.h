@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Categories.h"
+
 #include <QString>
 
 #include <array>
@@ -8,10 +10,10 @@ namespace selection {
 
 // What the options dialog shows when OK is clicked.
 struct OptionsChoice {
-    std::array<bool, 3> testType{};    // selected TestType options
-    std::array<bool, 4> premadeType{}; // selected PremadeType options
-    std::array<int, 15> customCheck{}; // box values; ticked is exactly 1
-    std::array<QString, 15> captions;  // box captions
+    std::array<bool, 3> testType{};                      // selected TestType options
+    std::array<bool, 4> premadeType{};                   // selected PremadeType options
+    std::array<int, store::CategoryCount> customCheck{}; // box values; ticked is exactly 1
+    std::array<QString, store::CategoryCount> captions;  // box captions
     QString markField;
 };
 
@@ -20,7 +22,7 @@ struct Selection {
     QString CurrentSQL;
     QString LastTestType;
     QString LastPremadeType;
-    std::array<QString, 15> LastCategoryChecks;
+    std::array<QString, store::CategoryCount> LastCategoryChecks;
 };
 
 // The selection after OK: what a mode does not write keeps its value from before.

@@ -16,7 +16,12 @@ forbid("store/*" "app/|viewer/|selection/|tools/|ui_|QtWidgets|QWidget|QApplicat
 foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeError)
     forbid("app/${base}.*" "viewer/|selection/" "the base of app/ knows no window of the cards")
 endforeach()
-forbid("tools/bank/*" "app/|viewer/|selection/|ui_" "the bank tool stands on the store alone")
+forbid("tools/bank/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+       "the bank tool stands on the store and the query builder alone")
+forbid("tools/print/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+       "printing stands on the store and the query builder alone")
+forbid("selection/QueryBuilder.*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+       "the query builder knows no windows")
 forbid("fuzz/*" "app/|viewer/|selection/|tools/|ui_" "the fuzzers stand on the store alone")
 foreach(folder app selection tests bench tools)
     forbid("${folder}/*" "ui_FrmMain.h" "the main window's controls are its own")

@@ -6,6 +6,7 @@
 #include "store/Database.h"
 #include "store/QuestionCsv.h"
 #include "store/RecordSet.h"
+#include "tests/support/SmallDisk.h"
 #include "tests/support/TestBank.h"
 #include "tools/bank/BankCommands.h"
 
@@ -69,32 +70,6 @@ QString readInPieces(const QByteArray& csv, qsizetype pieceSize) {
     }
     return ids.join(u',');
 }
-
-// A small file system that fills up: a tmpfs mounted for the test, unmounted when it goes.
-class SmallDisk {
-public:
-    explicit SmallDisk(const QString& folder, int kilobytes)
-        : m_folder(folder) {
-        QProcess mount;
-        mount.start(QStringLiteral("mount"),
-                    {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
-                     QStringLiteral("size=%1k").arg(kilobytes), QStringLiteral("tmpfs"), folder});
-        m_mounted = mount.waitForFinished() && mount.exitStatus() == QProcess::NormalExit &&
-                    mount.exitCode() == 0;
-        m_error = QString::fromLocal8Bit(mount.readAllStandardError()).trimmed();
-    }
-    ~SmallDisk() {
-        if (m_mounted)
-            QProcess::execute(QStringLiteral("umount"), {m_folder});
-    }
-    bool mounted() const { return m_mounted; }
-    QString error() const { return m_error; }
-
-private:
-    QString m_folder;
-    bool m_mounted = false;
-    QString m_error;
-};
 
 } // namespace
 
@@ -324,7 +299,7 @@ private slots:
         testing::writeBank(bank, testing::numberedRows(4000));
         const QString disk = dir.filePath("disk");
         QVERIFY(QDir().mkpath(disk));
-        SmallDisk small(disk, 64);
+        testing::SmallDisk small(disk, 64);
         if (!small.mounted())
             QSKIP(qPrintable("a 64 KB tmpfs cannot be mounted here (it takes root): " +
                              small.error()));
@@ -393,7 +368,7 @@ private slots:
     }
 
     void everyCommandHasHelp() {
-        for (const char* command : {"create", "import", "export", "check"}) {
+        for (const char* command : {"create", "import", "export", "check", "print"}) {
             const Run run = bankTool({command, "--help"});
             QCOMPARE(run.status, 0);
             QVERIFY(run.out.startsWith("Usage: memvane-bank " + QString::fromLatin1(command)));

@@ -14,7 +14,7 @@ namespace {
 
 const QList<Command>& commands() {
     static const QList<Command> list = {createCommand(), importCommand(), exportCommand(),
-                                        checkCommand()};
+                                        checkCommand(), printCommand()};
     return list;
 }
 

@@ -9,5 +9,6 @@ Command createCommand();
 Command importCommand();
 Command exportCommand();
 Command checkCommand();
+Command printCommand();
 
 } // namespace tools

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QPageSize>
+#include <QSizeF>
+#include <QString>
+
+namespace print {
+
+// A sheet of paper; its size in millimetres, portrait.
+struct Paper {
+    QPageSize size;
+    QString name;
+
+    double width() const { return size.size(QPageSize::Millimeter).width(); }
+    double height() const { return size.size(QPageSize::Millimeter).height(); }
+};
+
+// "a4" or "letter"; throws BankError for any other name.
+Paper paperNamed(const QString& name);
+
+// The system's paper as libpaper reads it (PAPERSIZE, then /etc/papersize), else A4.
+Paper systemPaper();
+
+} // namespace print
