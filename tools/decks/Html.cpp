@@ -43,8 +43,11 @@ QString attribute(const QString& tag, const QString& name) {
     return {};
 }
 
-void lineBreak(QString& out) {
-    if (!out.isEmpty() && !out.endsWith(u'\n'))
+// A line ends without the blanks before its break.
+void lineBreak(QString& out, bool always) {
+    while (out.endsWith(u' ') || out.endsWith(u'\t'))
+        out.chop(1);
+    if (always || (!out.isEmpty() && !out.endsWith(u'\n')))
         out += u'\n';
 }
 
@@ -97,9 +100,9 @@ QString plainText(const QString& html, DeckReport& report) {
         const QString name = match.captured(2).toLower();
         const bool closing = !match.captured(1).isEmpty();
         if (name == u"br") {
-            out += u'\n';
+            lineBreak(out, true);
         } else if (name == u"div" || name == u"p") {
-            lineBreak(out);
+            lineBreak(out, false);
         } else if (name == u"img" && !closing) {
             QString what = decodeEntities(attribute(match.captured(0), QStringLiteral("alt")));
             if (what.isEmpty())

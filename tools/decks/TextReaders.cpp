@@ -7,6 +7,8 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace decks {
 
 namespace {
@@ -104,6 +106,18 @@ char guessSeparator(const QByteArray& text) {
         break;
     }
     return '\t';
+}
+
+// A deck "Biology::Cells" by its whole name, then its own, then those of the decks it is in.
+QStringList deckNames(const QString& deck) {
+    QStringList names{deck.trimmed()};
+    QStringList parts = deck.split(QStringLiteral("::"), Qt::SkipEmptyParts);
+    if (parts.size() > 1) {
+        std::reverse(parts.begin(), parts.end());
+        for (const QString& part : parts)
+            names << part.trimmed();
+    }
+    return names;
 }
 
 QString separatorName(char c) {
@@ -233,21 +247,22 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
             Card card;
             card.where = lineText(record.line);
             QStringList fields;
+            QStringList tags;
             for (int i = 0; i < int(record.fields.size()); ++i) {
                 const QString value = record.fields[size_t(i)].value_or(QString());
                 const int column = i + 1;
                 if (column == header.guidColumn)
                     card.identity = value.trimmed();
                 else if (column == header.tagsColumn)
-                    card.names << value.split(u' ', Qt::SkipEmptyParts);
+                    tags = value.split(u' ', Qt::SkipEmptyParts);
                 else if (column == header.deckColumn)
-                    card.names << value.trimmed();
+                    card.names << deckNames(value);
                 else if (column != header.notetypeColumn)
                     fields << value;
             }
-            card.names << header.tags;
             if (header.deckColumn == 0 && !header.deck.isEmpty())
-                card.names << header.deck;
+                card.names << deckNames(header.deck);
+            card.names << tags << header.tags;
             if (fields.size() < 2) {
                 ++unsplit;
                 report.skipped.emplace_back(card.where,
