@@ -155,6 +155,9 @@ private slots:
             << none << 2 << 0 << 1 << "Q2 | A2 x | ";
         QTest::newRow("Anki without header, a card missing its answer")
             << "guess.txt" << QByteArray("a,b\nc,\n") << none << 1 << 1 << 0 << "a | b | ";
+        QTest::newRow("a spreadsheet's two columns")
+            << "terms.csv" << QByteArray("cell;the unit of life\r\ntissue;cells\r\n") << none << 2
+            << 0 << 1 << "tissue | cells | ";
         QTest::newRow("Quizlet, own separators")
             << "set.txt" << QByteArray("term 1 - def, with - dash;;term 2 - def 2;;")
             << QStringList{"--from", "quizlet",          "--field-separator",
