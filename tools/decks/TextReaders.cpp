@@ -271,10 +271,12 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                                                 .arg(separatorName(separator)));
                 return;
             }
+            // Further fields go below the answer, each on a line of its own.
             QString answer = fields[1];
             for (int i = 2; i < fields.size(); ++i) {
                 if (!fields[i].trimmed().isEmpty())
-                    answer += QStringLiteral("<br>") + fields[i];
+                    answer +=
+                        (header.html ? QStringLiteral("<br>") : QStringLiteral("\n")) + fields[i];
             }
             if (header.html) {
                 // A "Cards" export repeats the question above the answer.
@@ -285,7 +287,7 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                 card.answer = plainText(answer, report);
             } else {
                 card.question = fields[0];
-                card.answer = answer.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
+                card.answer = answer;
             }
             ++cards;
             take(std::move(card), sink, report);
