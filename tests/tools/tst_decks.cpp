@@ -1,4 +1,8 @@
 #include "store/Bank.h"
+#include "store/BankPassword.h"
+#include "store/ConnectText.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
 #include "tools/bank/BankCommands.h"
 #include "tools/decks/DeckFile.h"
@@ -349,6 +353,12 @@ private slots:
         QCOMPARE(questions.size(), size_t(5));
         QCOMPARE(*questions[3].question, "A niche?");
         QCOMPARE(questions[3].marks[1], 1);
+        // The program opens a bank that keeps guids as it opens any other.
+        auto db = std::make_shared<store::Database>(
+            bank, store::ConnectText::parse(store::BankConnectText),
+            store::Database::Mode::ReadWrite);
+        QCOMPARE(db->openRecordSet("SELECT * FROM QATABLE WHERE TOUGH = YES")->recordCount(), 3);
+        db.reset();
 
         // Without an identity, a card is the question of the same text: here one the bank had.
         const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
