@@ -370,6 +370,20 @@ private slots:
         QCOMPARE(questions.size(), size_t(19));
         QCOMPARE(*questions[1].answer, "der Rechtsanwalt liest [die Zeitung]");
         QCOMPARE(questions.back().id, 19);
+
+        // Our own CSV: a category of another book is mapped, or named in the report.
+        writeFile(dir.filePath("own.csv"),
+                  "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n"
+                  "30,Q,A,Botany,0,0,0\n31,Q,A,,0,0,0\n32,Q,A,Zoology,0,0,0\n");
+        run = bankTool({"import", "--map", "botany=Plants", "--category", "Animals",
+                        dir.filePath("own.csv"), bank});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(testing::readColumn(bank, "Category").mid(19),
+                 (QVariantList{"Plants", "Animals", "Animals"}));
+        run = bankTool({"import", dir.filePath("own.csv"), bank});
+        QVERIFY2(run.out.contains("'Zoology' (first at ID 32) is none of the fifteen topics") &&
+                     run.out.contains("did you mean 'Ecology'"),
+                 qPrintable(run.out));
     }
 
     // A deck of 100,000 cards goes in whole, read as it streams.
