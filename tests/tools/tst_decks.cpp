@@ -260,7 +260,7 @@ private slots:
             << "deck.dat" << QByteArray("hello\n") << topic
             << QStringList{"deck.dat", "csv, kvtml, anki, tsv, quizlet"} << 1;
         QTest::newRow("Latin-1 untold")
-            << "old.tsv" << QByteArray("a\tb\ncaf\xe9\tcoffee\n") << topic
+            << "old.tsv" << QByteArray("a\tb\rcaf\xe9\tcoffee\r") << topic
             << QStringList{"old.tsv, line 2", "not UTF-8", "--encoding"} << 1;
         QTest::newRow("UTF-16 untold")
             << "wide.txt"

@@ -160,11 +160,12 @@ QString wholeText(QIODevice& file) {
     int line = 1;
     qsizetype at = 0;
     while (at < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', at);
-        end = end < 0 ? bytes.size() : end + 1;
-        text += decoded(QByteArrayView(bytes).sliced(at, end - at), line);
-        line += 1 + int(QByteArrayView(bytes).sliced(at, end - at).count('\r')) -
-                int(bytes.mid(at, end - at).count("\r\n"));
+        qsizetype end = at;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end < bytes.size())
+            end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+        text += decoded(QByteArrayView(bytes).sliced(at, end - at), line++);
         at = end;
     }
     return text;
