@@ -15,4 +15,9 @@ void printBankTool(const QString& folder);
 // peak not growing with the pages.
 void printPrinting(const QString& folder);
 
+// Runs memvane-bank import on generated decks of other programs (a KVTML deck of 1,332 cards,
+// Anki text of 100,000 and 200,000) and prints a Markdown section of their time and peak memory
+// beside the deck's size, and how both grow with it.
+void printDeckImport(const QString& folder);
+
 } // namespace bench

@@ -1,6 +1,8 @@
 // memvane-bench: times the program against the bare SQLCipher work on the same bank file and
 // prints Markdown tables of wall and CPU times and their ratios.
-//   memvane-bench [--dir FOLDER] [--large | --print]
+//   memvane-bench [--dir FOLDER] [--large]
+//   memvane-bench [--dir FOLDER] --print   only the bank tool printing cards
+//   memvane-bench [--dir FOLDER] --decks   only the bank tool on decks of other programs
 //       --dir    where the generated banks are kept between runs (default: a folder
 //                memvane-bench in the system's temporary folder)
 //       --large  adds the bank of 1,000,000 questions (some minutes more)
@@ -431,6 +433,7 @@ int runAll(const QString& parent, bool withLarge) {
     // A CSV of a million questions: only with the largest bank.
     if (withLarge)
         bench::printBankTool(parent);
+    bench::printDeckImport(parent);
 
     std::fflush(stdout);
     return 0;
@@ -465,6 +468,7 @@ int main(int argc, char* argv[]) {
         QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("memvane-bench"));
         bool large = false;
         bool printOnly = false;
+        bool decksOnly = false;
         while (!arguments.isEmpty()) {
             const QString option = arguments.takeFirst();
             if (option == QStringLiteral("--dir") && !arguments.isEmpty())
@@ -473,14 +477,20 @@ int main(int argc, char* argv[]) {
                 large = true;
             else if (option == QStringLiteral("--print"))
                 printOnly = true;
+            else if (option == QStringLiteral("--decks"))
+                decksOnly = true;
             else {
-                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large | --print]\n");
+                std::fprintf(stderr,
+                             "usage: memvane-bench [--dir FOLDER] [--large | --print | --decks]\n");
                 return 2;
             }
         }
-        if (printOnly) {
+        if (printOnly || decksOnly) {
             QDir().mkpath(dir);
-            bench::printPrinting(dir);
+            if (printOnly)
+                bench::printPrinting(dir);
+            if (decksOnly)
+                bench::printDeckImport(dir);
             return 0;
         }
         app::applyLook();

@@ -17,12 +17,15 @@ foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeE
     forbid("app/${base}.*" "viewer/|selection/" "the base of app/ knows no window of the cards")
 endforeach()
 forbid("tools/bank/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
-       "the bank tool stands on the store and the query builder alone")
-forbid("tools/print/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+       "the bank tool stands on the store, the query builder, the deck readers and printing")
+forbid("tools/decks/*" "app/|viewer/|selection/|tools/bank/|tools/print/|ui_|QtWidgets"
+       "the deck readers stand on the store alone")
+forbid("tools/print/*" "app/|viewer/|selection/Frm|tools/bank/|tools/decks/|ui_|QtWidgets|QWidget|QApplication"
        "printing stands on the store and the query builder alone")
 forbid("selection/QueryBuilder.*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
        "the query builder knows no windows")
-forbid("fuzz/*" "app/|viewer/|selection/|tools/|ui_" "the fuzzers stand on the store alone")
+forbid("fuzz/*" "app/|viewer/|selection/|tools/bank/|tools/print/|ui_"
+       "the fuzzers stand on the store and the deck readers")
 foreach(folder app selection tests bench tools)
     forbid("${folder}/*" "ui_FrmMain.h" "the main window's controls are its own")
 endforeach()

@@ -1,0 +1,404 @@
+#include "store/Bank.h"
+#include "store/BankPassword.h"
+#include "store/ConnectText.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
+#include "tests/support/TestBank.h"
+#include "tools/bank/BankCommands.h"
+#include "tools/decks/DeckFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringEncoder>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+namespace {
+
+struct Run {
+    int status;
+    QString out;
+    QString err;
+};
+
+Run bankTool(const QStringList& args) {
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    const int status = tools::runBankCommand(args, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+}
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QString deck(const char* name) {
+    return QStringLiteral(DECKS_DIR "/") + QLatin1String(name);
+}
+
+// A card as the tests compare it: "question | answer | names".
+QString shown(const decks::Card& card) {
+    return QStringLiteral("%1 | %2 | %3").arg(card.question, card.answer, card.names.join(u'/'));
+}
+
+// An Anki "Notes in Plain Text" export of this shape, as Anki writes it.
+const QByteArray AnkiNotes = "#separator:tab\n#html:true\n#guid column:1\n#notetype column:2\n"
+                             "#deck column:3\n#tags column:6\n"
+                             "a1B2c3\tBasic\tBiology::Cells\tWhat is <b>osmosis</b>?\t"
+                             "\"Water<br>across a <div>membrane</div>\"\tcells exam\n"
+                             "d4E5f6\tBasic\tBiology::Ecology\tA &lt;niche&gt;\t"
+                             "<img src=\"niche.png\"> [sound:niche.mp3]role&nbsp;of a species\t\n";
+
+// A bank of two questions for decks to go into.
+QString smallBank(const QTemporaryDir& dir) {
+    const QString csv = dir.filePath(QStringLiteral("small.csv"));
+    writeFile(csv, "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n1,Q1,A1,Plants,0,0,0\n"
+                   "2,the lawyer reads the newspaper,old,Plants,0,0,0\n");
+    const QString bank = dir.filePath(QStringLiteral("bank.mdb"));
+    bankTool({QStringLiteral("create"), csv, bank});
+    return bank;
+}
+
+// A KVTML deck of so many entries, its last one cut short when broken.
+QByteArray bigKvtml(int entries, bool broken) {
+    QByteArray text = "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><entries>\n";
+    for (int i = 0; i < entries; ++i)
+        text += "<entry id=\"" + QByteArray::number(i) + "\"><translation id=\"0\"><text>Term " +
+                QByteArray::number(i) +
+                "</text></translation><translation id=\"1\"><text>The "
+                "meaning of term " +
+                QByteArray::number(i) + "</text></translation></entry>\n";
+    return text + (broken ? "<entry id=\"x\"><translation" : "</entries></kvtml>\n");
+}
+
+} // namespace
+
+class TestDecks : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Real files of the other programs, and text as their exports write it.
+    void readsDecks_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text"); // written to file when not empty
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("cards");
+        QTest::addColumn<int>("skipped");
+        QTest::addColumn<int>("at");
+        QTest::addColumn<QString>("card");
+        const QStringList none;
+        QTest::newRow("KWordQuiz, blanks stay")
+            << deck("kwordquiz-fill_in_the_blank.kvtml") << QByteArray() << none << 15 << 0 << 0
+            << "the lawyer reads the newspaper | der "
+               "Rechtsanwalt liest [die Zeitung] | Default "
+               "Lesson";
+        // Conjugations and comparisons nested in a translation are not its text.
+        QTest::newRow("Parley, a conjugated verb")
+            << deck("parley-feature_test_document.kvtml") << QByteArray() << none << 24 << 6 << 17
+            << "gehen | to go | Verbs, Conjugations";
+        QTest::newRow("Parley, a formula")
+            << deck("parley-feature_test_document.kvtml") << QByteArray() << none << 24 << 6 << 20
+            << "$$f(z) = \\frac{1}{2\\pi\\mathrm{i}}\\oint_{|z - "
+               "\\zeta| = 1}\\frac{f(\\zeta)}{\\zeta-z}\\mathrm{d}"
+               "\\zeta$$ | math test | LaTeX";
+        QTest::newRow("Parley, sides swapped")
+            << deck("parley-feature_test_document.kvtml") << QByteArray()
+            << QStringList{"--sides", "1,0"} << 24 << 6 << 0 << "hello | hallo | Normal words";
+        QTest::newRow("KVTML 1, comparison left out")
+            << deck("kvoctrain-sample-template-ascii.kvtml") << QByteArray() << none << 6 << 0 << 3
+            << "good | good | Lesson two";
+        // Lessons nest; word types and Leitner boxes hold entries too but are no lessons.
+        const QByteArray nested =
+            "<kvtml version=\"2.0\"><entries>"
+            "<entry id=\"7\"><translation id=\"0\"><text> in  a\n lesson </text></translation>"
+            "<translation id=\"1\"><text>A</text></translation></entry>"
+            "<entry id=\"8\"><translation id=\"0\"><text>Q</text></translation>"
+            "<translation id=\"1\"><text>B</text></translation></entry></entries>"
+            "<wordtypes><container><name>Noun</name><entry id=\"7\"/></container></wordtypes>"
+            "<leitnerboxes><container><name>Box 1</name><entry id=\"8\"/></container>"
+            "</leitnerboxes><lessons><container><name>Outer</name><container><name>Inner</name>"
+            "<entry id=\"7\"/></container></container></lessons></kvtml>";
+        QTest::newRow("KVTML, nested lessons")
+            << "nested.kvtml" << nested << none << 2 << 0 << 0 << "in a lesson | A | Inner/Outer";
+        QTest::newRow("KVTML, outside every lesson")
+            << "nested.kvtml" << nested << none << 2 << 0 << 1 << "Q | B | ";
+        QTest::newRow("KVTML, lessons of the early 2.0 files")
+            << "early.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><entries><entry id=\"0\"><translation "
+                          "id=\"0\"><text>also</text></translation><translation id=\"1\"><text>"
+                          "auch</text></translation></entry></entries><lessons><lesson><name>"
+                          "conjunctions</name><entryid>0</entryid></lesson></lessons></kvtml>")
+            << none << 1 << 0 << 0 << "also | auch | conjunctions";
+        QTest::newRow("Mnemosyne, lines ending in CR alone")
+            << deck("mnemosyne-excel_import.txt") << QByteArray() << QStringList{"--from", "tsv"}
+            << 5 << 0 << 4 << "Question 5 | Answer 5 | ";
+        QTest::newRow("Mnemosyne, three fields and a reference")
+            << deck("mnemosyne-tsv_2.txt") << QByteArray() << QStringList{"--from", "tsv"} << 1 << 0
+            << 0 << "f | p\n至 | ";
+        QTest::newRow("Anki manual, a two-line answer")
+            << deck("ankidroid-text-anki-manual-csv-multi-line.txt") << QByteArray() << none << 2
+            << 0 << 0 << "hello | this is\na two line answer | ";
+        QTest::newRow("Anki notes, HTML") << "notes.txt" << AnkiNotes << none << 2 << 0 << 0
+                                          << "What is osmosis? | Water\nacross a\nmembrane | "
+                                             "Biology::Cells/Cells/Biology/cells/exam";
+        QTest::newRow("Anki notes, picture and sound")
+            << "notes.txt" << AnkiNotes << none << 2 << 0 << 1
+            << "A <niche> | [picture: niche.png] role\u00a0of a species | "
+               "Biology::Ecology/Ecology/Biology";
+        QTest::newRow("Anki cards, answer after its rule")
+            << "cards.txt"
+            << QByteArray("#separator:Semicolon;;;\n#HTML: true;;;\n# a comment\n"
+                          "Q1;\"Q1<hr id=answer>A1\"\n# another\nQ2;A2 <b>x</b>;;\n")
+            << none << 2 << 0 << 1 << "Q2 | A2 x | ";
+        QTest::newRow("Anki without header, a card missing its answer")
+            << "guess.txt" << QByteArray("a,b\nc,\n") << none << 1 << 1 << 0 << "a | b | ";
+        QTest::newRow("a spreadsheet's two columns")
+            << "terms.csv" << QByteArray("cell;the unit of life\r\ntissue;cells\r\n") << none << 2
+            << 0 << 1 << "tissue | cells | ";
+        QTest::newRow("Quizlet, own separators")
+            << "set.txt" << QByteArray("term 1 - def, with - dash;;term 2 - def 2;;")
+            << QStringList{"--from", "quizlet",          "--field-separator",
+                           " - ",    "--card-separator", ";;"}
+            << 2 << 0 << 0 << "term 1 | def, with - dash | ";
+        QTest::newRow("Latin-1 told")
+            << "old.tsv" << QByteArray("caf\xe9\tcoffee\n") << QStringList{"--encoding", "latin1"}
+            << 1 << 0 << 0 << "café | coffee | ";
+    }
+
+    void readsDecks() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, options);
+        QFETCH(int, cards);
+        QFETCH(int, skipped);
+        QFETCH(int, at);
+        QFETCH(QString, card);
+        QTemporaryDir dir;
+        if (!text.isEmpty()) {
+            file = dir.filePath(file);
+            writeFile(file, text);
+        }
+        // The options as the bank tool parses them.
+        decks::DeckOptions read;
+        for (int i = 0; i + 1 < options.size(); i += 2) {
+            const QString& value = options[i + 1];
+            if (options[i] == u"--from")
+                read.format = decks::Format(decks::formatNames().indexOf(value));
+            else if (options[i] == u"--sides")
+                read.sides = {value.section(u',', 0, 0).toInt(), value.section(u',', 1).toInt()};
+            else if (options[i] == u"--encoding")
+                read.encoding = decks::Encoding::Latin1;
+            else if (options[i] == u"--field-separator")
+                read.fieldSeparator = value;
+            else if (options[i] == u"--card-separator")
+                read.cardSeparator = value;
+        }
+        std::vector<decks::Card> read_;
+        decks::DeckReport report;
+        decks::readDeck(
+            file, read, [&](decks::Card&& c) { read_.push_back(std::move(c)); }, report);
+        QCOMPARE(int(read_.size()), cards);
+        QCOMPARE(int(report.skipped.size()), skipped);
+        QCOMPARE(shown(read_[size_t(at)]), card);
+
+        // The bank tool makes a bank of the same cards.
+        const Run run = bankTool(QStringList{"create", "--category", "Ecology"} + options +
+                                 QStringList{file, dir.filePath("bank.mdb")});
+        QCOMPARE(run.status, 0);
+        const auto questions = store::readBank(dir.filePath("bank.mdb"));
+        // One question for each question text.
+        QSet<QString> texts;
+        for (const decks::Card& c : read_)
+            texts.insert(c.question);
+        QCOMPARE(int(questions.size()), int(texts.size()));
+        QCOMPARE(*questions[size_t(at)].answer, read_[size_t(at)].answer);
+    }
+
+    // Every refusal names the file and where, ends with a non-zero status and leaves the bank
+    // as it was, byte for byte.
+    void refusesBadDecksLeavingTheBankAlone_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<int>("status");
+        const QStringList topic = {"--category", "Ecology"};
+        QByteArray truncated = bigKvtml(3, false);
+        truncated.chop(30);
+        QTest::newRow("malformed XML")
+            << "bad.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><entries>\n<entry id=\"0\"></kvtml>") << topic
+            << QStringList{"bad.kvtml, line 2", "mismatch"} << 1;
+        QTest::newRow("truncated XML") << "cut.kvtml" << truncated << topic
+                                       << QStringList{"cut.kvtml, line 5", "Premature end"} << 1;
+        QTest::newRow("entity-expansion bomb")
+            << "bomb.kvtml"
+            << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY a \"aaaaaaaa\">\n"
+                          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c "
+                          "\"&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n<kvtml version=\"2.0\"><entries>"
+                          "<entry id=\"0\"><translation id=\"0\"><text>&c;</text>"
+                          "</translation></entry></entries></kvtml>\n")
+            << topic << QStringList{"bomb.kvtml, line 6", "entities"} << 1;
+        QTest::newRow("another XML") << "page.xml" << QByteArray("<html><body/></html>") << topic
+                                     << QStringList{"page.xml, line 1", "not <kvtml>"} << 1;
+        QTest::newRow("a folder") << "folder.kvtml" << QByteArray() << topic
+                                  << QStringList{"folder.kvtml", "is a folder"} << 1;
+        QTest::newRow("no such file") << "none.kvtml" << QByteArray() << topic
+                                      << QStringList{"cannot read", "none.kvtml"} << 1;
+        QTest::newRow("separator that splits nothing")
+            << "set.txt" << QByteArray("a:b\nc:d\n")
+            << topic + QStringList{"--from", "quizlet", "--field-separator", ";"}
+            << QStringList{"set.txt", "splits none of its 2 cards"} << 1;
+        QTest::newRow("unknown format")
+            << "deck.dat" << QByteArray("hello\n") << topic
+            << QStringList{"deck.dat", "csv, kvtml, anki, tsv, quizlet"} << 1;
+        QTest::newRow("Latin-1 untold")
+            << "old.tsv" << QByteArray("a\tb\rcaf\xe9\tcoffee\r") << topic
+            << QStringList{"old.tsv, line 2", "not UTF-8", "--encoding"} << 1;
+        QTest::newRow("UTF-16 untold")
+            << "wide.txt"
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                              .encode(QStringLiteral("q\ta\n")))
+            << topic << QStringList{"wide.txt, line 1", "UTF-16"} << 1;
+        QTest::newRow("NUL in our CSV")
+            << "q.csv"
+            << QByteArrayLiteral("ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n3,Q,A,Plants,0,0,"
+                                 "0\n4,Q\0,A,Plants,0,0,0\n")
+            << QStringList() << QStringList{"q.csv, line 3", "U+0000"} << 1;
+        QTest::newRow("cards without a topic")
+            << "lessons.kvtml" << QByteArray() << QStringList()
+            << QStringList{"15 cards have no topic", "Default Lesson", "--map"} << 1;
+        QTest::newRow("a topic that is none of the fifteen")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecology"}
+            << QStringList{"did you mean 'Ecology'"} << 1;
+        QTest::newRow("sides that are not two")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "1"}
+            << QStringList{"--sides"} << 2;
+        // Read whole before a card is written: a fault at the end of 50 MB still writes nothing.
+        QTest::newRow("50 MB, broken at the end")
+            << "big.kvtml" << bigKvtml(320000, true) << topic
+            << QStringList{"big.kvtml, line 320003", "Premature end"} << 1;
+    }
+
+    void refusesBadDecksLeavingTheBankAlone() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, said);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        const QByteArray before = testing::checksum(bank);
+        const QString path = dir.filePath(file);
+        if (file.startsWith(u"folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (file.startsWith(u"lessons"))
+            QVERIFY(QFile::copy(deck("kwordquiz-fill_in_the_blank.kvtml"), path));
+        else if (!text.isEmpty())
+            writeFile(path, text);
+        const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        // create reads as import does; once is enough for the big file.
+        for (const char* command : {"import", "create"}) {
+            if (text.size() > (1 << 20) && command == QByteArrayView("create"))
+                break;
+            const QString target =
+                command == QByteArrayView("import") ? bank : dir.filePath("new.mdb");
+            const Run run = bankTool(QStringList{command} + options + QStringList{path, target});
+            QCOMPARE(run.status, status);
+            for (const QString& part : said)
+                QVERIFY2(run.err.contains(part), qPrintable(run.err));
+            QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+            QCOMPARE(testing::checksum(bank), before);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
+        }
+    }
+
+    // The same deck again updates the questions it made; marks stay.
+    void importsAgainWithoutDuplicates() {
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        const QString notes = dir.filePath("notes.txt");
+        writeFile(notes, AnkiNotes);
+        const QStringList map = {"--map", "Cells=Cell Structure and Function",
+                                 "--map", "biology=Ecology",
+                                 "--set", "TOUGH,final"};
+        Run run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
+        QCOMPARE(run.out, "Added 2, updated 0, left alone 0.\nPictures written as text: 1\n"
+                          "Sounds dropped: 1\n");
+        auto questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(4));
+        QCOMPARE(*questions[2].category, "Cell Structure and Function");
+        QCOMPARE(*questions[3].category, "Ecology");
+        QCOMPARE(questions[3].sets, (std::array<int, 3>{0, 1, 1}));
+        testing::writeField(bank, 4, "Mark2", 1);
+
+        // The teacher rewrites a question and adds one; Anki keeps the guids.
+        writeFile(notes, QByteArray(AnkiNotes).replace("A &lt;niche&gt;", "A niche?") +
+                             "g7H8i9\tBasic\tBiology\tNew?\tYes\t\n");
+        const QByteArray before = testing::checksum(bank);
+        run = bankTool(QStringList{"import", "--dry-run"} + map + QStringList{notes, bank});
+        QVERIFY2(run.out.startsWith("Would add 1, update 1, leave alone 1; nothing was written."),
+                 qPrintable(run.out));
+        QCOMPARE(testing::checksum(bank), before);
+        run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
+        QVERIFY2(run.out.startsWith("Added 1, updated 1, left alone 1."), qPrintable(run.out));
+        questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(5));
+        QCOMPARE(*questions[3].question, "A niche?");
+        QCOMPARE(questions[3].marks[1], 1);
+        // The program opens a bank that keeps guids as it opens any other.
+        auto db = std::make_shared<store::Database>(
+            bank, store::ConnectText::parse(store::BankConnectText),
+            store::Database::Mode::ReadWrite);
+        QCOMPARE(db->openRecordSet("SELECT * FROM QATABLE WHERE TOUGH = YES")->recordCount(), 3);
+        db.reset();
+
+        // Without an identity, a card is the question of the same text: here one the bank had.
+        const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
+        run = bankTool({"import", "--category", "Ecology", kvtml, bank});
+        QCOMPARE(run.out, "Added 14, updated 1, left alone 0.\n");
+        run = bankTool({"import", "--category", "Ecology", kvtml, bank});
+        QCOMPARE(run.out, "Added 0, updated 0, left alone 15.\n");
+        questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(19));
+        QCOMPARE(*questions[1].answer, "der Rechtsanwalt liest [die Zeitung]");
+        QCOMPARE(questions.back().id, 19);
+
+        // Our own CSV: a category of another book is mapped, or named in the report.
+        writeFile(dir.filePath("own.csv"),
+                  "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n"
+                  "30,Q,A,Botany,0,0,0\n31,Q,A,,0,0,0\n32,Q,A,Zoology,0,0,0\n");
+        run = bankTool({"import", "--map", "botany=Plants", "--category", "Animals",
+                        dir.filePath("own.csv"), bank});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(testing::readColumn(bank, "Category").mid(19),
+                 (QVariantList{"Plants", "Animals", "Animals"}));
+        run = bankTool({"import", dir.filePath("own.csv"), bank});
+        QVERIFY2(run.out.contains("'Zoology' (first at ID 32) is none of the fifteen topics") &&
+                     run.out.contains("did you mean 'Ecology'"),
+                 qPrintable(run.out));
+    }
+
+    // A deck of 100,000 cards goes in whole, read as it streams.
+    void importsAHundredThousandCards() {
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        QByteArray text = "#separator:tab\n#html:false\n#deck:Ecology\n";
+        for (int i = 0; i < 100000; ++i)
+            text += "Term " + QByteArray::number(i) + "\tMeaning " + QByteArray::number(i) + "\n";
+        writeFile(dir.filePath("big.txt"), text);
+        const Run run = bankTool({"import", dir.filePath("big.txt"), bank});
+        QCOMPARE(run.out, "Added 100000, updated 0, left alone 0.\n");
+        QCOMPARE(store::readBank(bank).back().id, 100002);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDecks)
+#include "tst_decks.moc"
