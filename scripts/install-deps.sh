@@ -8,6 +8,8 @@ packages=(
     libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace
     fonts-liberation xvfb xauth
     clang libclang-rt-14-dev clang-format
+    # KDE's KVTML library (Qt 5), for the tests' judge of our KVTML only: some 28 MB of archives.
+    libkeduvocdocument-dev
 )
 
 missing=()
