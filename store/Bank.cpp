@@ -57,6 +57,31 @@ private:
     Statement m_insert;
 };
 
+// Remembers the identity another program gave a question, in a table of their own.
+class IdentityWriter {
+public:
+    explicit IdentityWriter(Database& db)
+        : m_db(db) {}
+
+    void operator()(const Question& q) {
+        if (q.identity.isEmpty())
+            return;
+        if (!m_insert) {
+            m_db.exec("CREATE TABLE IF NOT EXISTS DECKCARDS (Identity TEXT PRIMARY KEY, "
+                      "ID INTEGER NOT NULL)");
+            m_insert.emplace(m_db, QStringLiteral("INSERT OR REPLACE INTO DECKCARDS "
+                                                  "(Identity, ID) VALUES (?1, ?2)"));
+        }
+        m_insert->bind(1, q.identity);
+        m_insert->bind(2, q.id);
+        m_insert->run();
+    }
+
+private:
+    Database& m_db;
+    std::optional<Statement> m_insert;
+};
+
 QuestionSource fromList(const std::vector<Question>& questions) {
     return [&questions](const QuestionSink& sink) {
         for (const Question& q : questions)
@@ -91,8 +116,10 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
         Database::Transaction writing(db);
         db.exec(createBankTableSql().toUtf8().constData());
         Inserter insert(db);
+        IdentityWriter remember(db);
         questions([&](const Question& q) {
             insert(q);
+            remember(q);
             ++count;
         });
         if (count == 0)
@@ -139,7 +166,20 @@ std::vector<Question> readBank(const QString& path) {
     return questions;
 }
 
-ImportCounts importQuestions(const QString& path, const QuestionSource& questions) {
+QHash<QString, qint64> readIdentities(const QString& path) {
+    auto db = openBank(path);
+    QHash<QString, qint64> identities;
+    Statement known(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                        "AND name = 'DECKCARDS'"));
+    if (!known.step())
+        return identities;
+    Statement select(*db, QStringLiteral("SELECT Identity, ID FROM DECKCARDS"));
+    while (select.step())
+        identities.insert(select.column(0).toString(), select.columnInt64(1));
+    return identities;
+}
+
+ImportCounts importQuestions(const QString& path, const QuestionSource& questions, bool dryRun) {
     auto db = openBank(path);
     ImportCounts counts;
     Database::Transaction writing(*db);
@@ -149,7 +189,9 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
                                          "Category = ?4, BASICS = ?5, TOUGH = ?6, FINAL = ?7 "
                                          "WHERE ID = ?1"));
     Inserter insert(*db);
+    IdentityWriter remember(*db);
     questions([&](const Question& q) {
+        remember(q);
         find.bind(1, q.id);
         if (!find.step()) {
             find.reset();
@@ -179,7 +221,8 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
         update.run();
         ++counts.updated;
     });
-    writing.commit();
+    if (!dryRun)
+        writing.commit();
     return counts;
 }
 

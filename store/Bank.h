@@ -2,6 +2,7 @@
 
 #include "store/Question.h"
 
+#include <QHash>
 #include <QString>
 
 #include <vector>
@@ -24,7 +25,11 @@ struct ImportCounts {
 };
 
 // Adds new questions and updates texts, category and sets of existing ones by ID; marks
-// and Index stay. All or nothing.
-ImportCounts importQuestions(const QString& path, const QuestionSource& questions);
+// and Index stay. All or nothing; a dry run counts and writes nothing.
+ImportCounts importQuestions(const QString& path, const QuestionSource& questions,
+                             bool dryRun = false);
+
+// The identities other programs gave the bank's questions, each with its question's ID.
+QHash<QString, qint64> readIdentities(const QString& path);
 
 } // namespace store

@@ -44,6 +44,28 @@ void onRecord(int, void* out) {
 
 constexpr QByteArrayView ByteOrderMark("\xef\xbb\xbf");
 
+// The separator of a first line: the one of comma, semicolon and tab it holds most outside
+// quotes; a comma when it holds none.
+char findSeparator(QByteArrayView line) {
+    int commas = 0, semicolons = 0, tabs = 0;
+    bool quoted = false;
+    for (const char c : line) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == '\n' || c == '\r')
+            break;
+        else if (!quoted)
+            commas += c == ',', semicolons += c == ';', tabs += c == '\t';
+    }
+    if (tabs > commas && tabs >= semicolons)
+        return '\t';
+    return semicolons > commas ? ';' : ',';
+}
+
+bool isControl(char c) {
+    return (uchar(c) < 0x20 && c != '\t' && c != '\n' && c != '\r') || c == 0x7f;
+}
+
 } // namespace
 
 void CsvReader::ParserFree::operator()(csv_parser* p) const {
@@ -55,40 +77,53 @@ void CsvReader::CollectorFree::operator()(CsvCollector* c) const {
     delete c;
 }
 
-CsvReader::CsvReader(RecordSink sink)
+CsvReader::CsvReader(RecordSink sink, CsvOptions options)
     : m_sink(std::move(sink))
+    , m_options(options)
     , m_c(new CsvCollector) {
     auto* parser = new csv_parser;
-    if (csv_init(parser, CSV_STRICT | CSV_STRICT_FINI | CSV_EMPTY_IS_NULL) != 0) {
+    const unsigned char strict = options.strict ? CSV_STRICT | CSV_STRICT_FINI : 0;
+    if (csv_init(parser, strict | CSV_EMPTY_IS_NULL) != 0) {
         delete parser;
         throw CsvError(0, QStringLiteral("out of memory"));
     }
     m_parser.reset(parser);
+    m_c->line = m_c->recordLine = options.firstLine;
+    if (options.separator)
+        csv_set_delim(parser, *options.separator);
 }
 
 CsvReader::~CsvReader() = default;
 
 void CsvReader::feed(QByteArrayView bytes) {
-    if (!m_started) {
-        // A byte-order mark is not part of the first field, however the pieces split it.
-        const qsizetype take = std::min(ByteOrderMark.size() - m_head.size(), bytes.size());
-        m_head.append(bytes.first(take));
-        bytes = bytes.sliced(take);
-        if (m_head.size() < ByteOrderMark.size())
-            return;
-        m_started = true;
-        const QByteArray head = std::exchange(m_head, {});
-        if (head != ByteOrderMark)
-            parse(head);
+    if (m_started) {
+        parse(bytes);
+        return;
     }
-    parse(bytes);
+    // A byte-order mark is not part of the first field, however the pieces split it.
+    m_head.append(bytes);
+    if (m_head.size() < ByteOrderMark.size() && ByteOrderMark.startsWith(m_head))
+        return;
+    if (!m_options.separator && !m_head.contains('\n') && !m_head.contains('\r'))
+        return;
+    start();
+}
+
+void CsvReader::start() {
+    m_started = true;
+    QByteArray head = std::exchange(m_head, {});
+    if (head.startsWith(ByteOrderMark))
+        head.remove(0, ByteOrderMark.size());
+    if (!m_options.separator) {
+        m_options.separator = findSeparator(head);
+        csv_set_delim(m_parser.get(), *m_options.separator);
+    }
+    parse(head);
 }
 
 void CsvReader::finish() {
-    if (!m_started) {
-        m_started = true;
-        parse(std::exchange(m_head, {}));
-    }
+    if (!m_started)
+        start();
     if (m_c->badText) // in a last line without a line break
         throw CsvError(m_c->line, QStringLiteral("the text is not UTF-8"));
     if (csv_fini(m_parser.get(), onField, onRecord, m_c.get()) != 0)
@@ -101,17 +136,46 @@ void CsvReader::finish() {
 // Fed a line at a time, so that an error knows its line.
 void CsvReader::parse(QByteArrayView piece) {
     while (!piece.isEmpty()) {
-        const qsizetype newline = piece.indexOf('\n');
-        const qsizetype length = newline < 0 ? piece.size() : newline + 1;
-        if (csv_parse(m_parser.get(), piece.data(), size_t(length), onField, onRecord, m_c.get()) !=
-            size_t(length))
-            throw CsvError(m_c->line, QStringLiteral("a double quote inside a field that is not "
-                                                     "quoted, or text after a closing quote"));
-        piece = piece.sliced(length);
-        if (newline >= 0)
+        if (m_afterCr && piece.front() == '\n') {
+            // The LF of a CRLF: the line was counted at its CR.
+            m_afterCr = false;
+            if (!m_inComment)
+                feedParser(piece.first(1));
+            piece = piece.sliced(1);
+            continue;
+        }
+        qsizetype length = 0;
+        while (length < piece.size() && piece[length] != '\n' && piece[length] != '\r')
+            ++length;
+        const bool ends = length < piece.size();
+        const QByteArrayView segment = piece.first(ends ? length + 1 : length);
+        piece = piece.sliced(segment.size());
+        for (const char c : segment) {
+            if (isControl(c))
+                throw CsvError(m_c->line,
+                               QStringLiteral("a control character (U+%1) that is no text")
+                                   .arg(QString::number(uchar(c), 16).toUpper(), 4, u'0'));
+        }
+        if (m_atLineStart && m_options.comments && m_parser->pstate == 0 && segment.front() == '#')
+            m_inComment = true;
+        m_atLineStart = false;
+        if (!m_inComment)
+            feedParser(segment);
+        if (ends) {
+            m_afterCr = segment.back() == '\r';
+            m_atLineStart = true;
+            m_inComment = false;
             lineEnded();
+        }
         pass();
     }
+}
+
+void CsvReader::feedParser(QByteArrayView segment) {
+    if (csv_parse(m_parser.get(), segment.data(), size_t(segment.size()), onField, onRecord,
+                  m_c.get()) != size_t(segment.size()))
+        throw CsvError(m_c->line, QStringLiteral("a double quote inside a field that is not "
+                                                 "quoted, or text after a closing quote"));
 }
 
 void CsvReader::lineEnded() {

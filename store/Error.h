@@ -48,6 +48,7 @@ constexpr int Locked = 3260;
 constexpr int ItemNotFound = 3265;
 constexpr int BadCsv = 3274;      // a CSV file the bank tool cannot read
 constexpr int BankRefused = 3275; // a bank file the bank tool will not read or write
+constexpr int BadDeck = 3276;     // a deck of another flash-card program that cannot be read
 } // namespace err
 
 } // namespace store

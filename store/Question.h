@@ -17,6 +17,9 @@ struct Question {
     std::array<int, 3> sets{};   // BASICS, TOUGH, FINAL
     std::array<int, 6> marks{};  // Mark1 to Mark6
     std::optional<qint64> index; // Index; the ID when the source has none
+    // What another program calls the question from one export to the next (Anki's guid); the
+    // bank keeps it beside the ID, so the same card imported again finds its question.
+    QString identity;
 };
 
 // Where questions go as they are read, one at a time.

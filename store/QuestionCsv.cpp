@@ -72,7 +72,12 @@ std::optional<Question> QuestionReader::read(const CsvRecord& record) {
     if (m_headerFields < 0) {
         // Columns are found by their header name, so Index and the marks are optional.
         for (int i = 0; i < int(record.fields.size()); ++i) {
-            const QString name = record.fields[size_t(i)].value_or(QString()).trimmed();
+            // As a spreadsheet user may have retyped it: in any case.
+            QString name = record.fields[size_t(i)].value_or(QString()).trimmed();
+            for (const QString& column : ExportColumns) {
+                if (column.compare(name, Qt::CaseInsensitive) == 0)
+                    name = column;
+            }
             if (!ExportColumns.contains(name) || m_column.contains(name))
                 throw CsvError(
                     record.line,

@@ -17,7 +17,10 @@ foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeE
     forbid("app/${base}.*" "viewer/|selection/" "the base of app/ knows no window of the cards")
 endforeach()
 forbid("tools/bank/*" "app/|viewer/|selection/|ui_" "the bank tool stands on the store alone")
-forbid("fuzz/*" "app/|viewer/|selection/|tools/|ui_" "the fuzzers stand on the store alone")
+forbid("tools/decks/*" "app/|viewer/|selection/|tools/bank/|ui_|QtWidgets"
+       "the deck readers stand on the store alone")
+forbid("fuzz/*" "app/|viewer/|selection/|tools/bank/|ui_"
+       "the fuzzers stand on the store and the deck readers")
 foreach(folder app selection tests bench tools)
     forbid("${folder}/*" "ui_FrmMain.h" "the main window's controls are its own")
 endforeach()

@@ -162,6 +162,21 @@ private slots:
         QTest::newRow("bad flag after a byte-order mark")
             << "\xef\xbb\xbf" + Header + "1,Q,A,P,0,maybe,0\n"
             << 2 << "TOUGH";
+        // Old Mac tools end lines in CR alone; a spreadsheet in a European locale writes
+        // semicolons and may retype the header's case.
+        QTest::newRow("CR alone, quoted CR in a field")
+            << QByteArray(Header).replace('\n', '\r') + "1,\"Q\r\",A,P,0,0,0\r2,Q,A,P,0,x,0\r" << 4
+            << "TOUGH";
+        QTest::newRow("CRLF and CR mixed")
+            << QByteArray(Header).replace("\n", "\r\n") + "1,Q,A,P,0,0,0\r2,Q,A,P,0,x,0\r\n"
+            << 3 << "TOUGH";
+        QTest::newRow("semicolons, header in another case")
+            << QByteArray("id;QUESTION;answer;Category;Basics;tough;final\n1;Q, yes;A;P;0;no;x\n")
+            << 2 << "FINAL";
+        QTest::newRow("NUL inside a field")
+            << Header + QByteArrayLiteral("1,Q,A,P,0,0,0\n2,\"Q\nQ\0\",A,P,0,0,0\n") << 4
+            << "U+0000";
+        QTest::newRow("escape character") << Header + "1,Q\x1b,A,P,0,0,0\n" << 2 << "U+001B";
     }
 
     void rejectsBadFilesWithLineAndReason() {

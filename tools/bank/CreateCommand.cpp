@@ -1,7 +1,8 @@
 #include "store/Bank.h"
 #include "store/BankError.h"
 #include "tools/bank/Commands.h"
-#include "tools/bank/CsvQuestionFile.h"
+#include "tools/bank/DeckLine.h"
+#include "tools/decks/DeckFile.h"
 
 #include <QTextStream>
 
@@ -9,23 +10,48 @@ namespace tools {
 
 Command createCommand() {
     return {QStringLiteral("create"),
-            {QStringLiteral("CSV"), QStringLiteral("BANK")},
-            QStringLiteral("Builds a new bank from a CSV file with the header "
+            {QStringLiteral("DECK"), QStringLiteral("BANK")},
+            QStringLiteral("Builds a new bank from a deck: our CSV with the header "
                            "ID,Question,Answer,Category,BASICS,TOUGH,FINAL (and optionally Index, "
-                           "Mark1 to Mark6) and at least one question. Refuses to overwrite an "
-                           "existing bank."),
-            {},
+                           "Mark1 to Mark6; separated by commas, semicolons or tabs), or a deck of "
+                           "KDE's KWordQuiz and Parley (KVTML), Anki (plain text), Mnemosyne "
+                           "(tab-separated) or Quizlet (export). Refuses to overwrite an existing "
+                           "bank."),
+            deckOptions(),
             [](const CommandLine& line, QTextStream& out) {
-                const QString& csv = line.argument(0);
-                const qint64 count =
-                    store::createBank(line.argument(1), [&](const store::QuestionSink& sink) {
-                        if (readCsvQuestionFile(csv, sink) == 0)
-                            throw store::BankError(
-                                QStringLiteral("%1 holds no questions, only a header: Memvane "
-                                               "cannot start on an empty bank, so none was made.")
-                                    .arg(csv));
-                    });
-                out << "Created " << line.argument(1) << " with " << count << " questions.\n";
+                const QString& deck = line.argument(0);
+                const DeckLine options = deckLine(line);
+                const std::vector<store::Question> none;
+                decks::Placer placer(options.placement, none, {});
+                decks::DeckReport report;
+                const store::QuestionSource questions = [&](const store::QuestionSink& sink) {
+                    qint64 count = 0;
+                    decks::readDeck(
+                        deck, options.read,
+                        [&](decks::Card&& card) {
+                            if (const auto q = placer.place(card, report)) {
+                                sink(*q);
+                                ++count;
+                            }
+                        },
+                        report);
+                    placer.finish();
+                    if (count == 0)
+                        throw store::BankError(
+                            QStringLiteral("%1 holds no questions: Memvane cannot start on an "
+                                           "empty bank, so none was made.")
+                                .arg(deck));
+                };
+                if (options.dryRun) {
+                    qint64 count = 0;
+                    questions([&](const store::Question&) { ++count; });
+                    out << "Would create " << line.argument(1) << " with " << count
+                        << " questions; nothing was written.\n";
+                } else {
+                    const qint64 count = store::createBank(line.argument(1), questions);
+                    out << "Created " << line.argument(1) << " with " << count << " questions.\n";
+                }
+                out << deckReport(report, placer.notes());
             }};
 }
 

@@ -1,6 +1,7 @@
 #include "store/Bank.h"
 #include "tools/bank/Commands.h"
-#include "tools/bank/CsvQuestionFile.h"
+#include "tools/bank/DeckLine.h"
+#include "tools/decks/DeckFile.h"
 
 #include <QTextStream>
 
@@ -8,17 +9,38 @@ namespace tools {
 
 Command importCommand() {
     return {QStringLiteral("import"),
-            {QStringLiteral("CSV"), QStringLiteral("BANK")},
-            QStringLiteral("Adds the CSV's new questions to the bank and updates the texts, "
-                           "category and sets of existing ones by ID. Every mark is kept."),
-            {},
+            {QStringLiteral("DECK"), QStringLiteral("BANK")},
+            QStringLiteral("Adds the deck's new questions to the bank and updates the texts, "
+                           "category and sets of those it has already: by ID in our CSV, by the "
+                           "identity another program gave a card (Anki's guid), else by the "
+                           "question's text. Every mark is kept. Reads what create reads."),
+            deckOptions(),
             [](const CommandLine& line, QTextStream& out) {
-                const store::ImportCounts counts =
-                    store::importQuestions(line.argument(1), [&](const store::QuestionSink& sink) {
-                        readCsvQuestionFile(line.argument(0), sink);
-                    });
-                out << "Added " << counts.added << ", updated " << counts.updated << ", left alone "
-                    << counts.unchanged << ".\n";
+                const QString& bank = line.argument(1);
+                const DeckLine options = deckLine(line);
+                const std::vector<store::Question> questions = store::readBank(bank);
+                decks::Placer placer(options.placement, questions, store::readIdentities(bank));
+                decks::DeckReport report;
+                const store::ImportCounts counts = store::importQuestions(
+                    bank,
+                    [&](const store::QuestionSink& sink) {
+                        decks::readDeck(
+                            line.argument(0), options.read,
+                            [&](decks::Card&& card) {
+                                if (const auto q = placer.place(card, report))
+                                    sink(*q);
+                            },
+                            report);
+                        placer.finish();
+                    },
+                    options.dryRun);
+                if (options.dryRun)
+                    out << "Would add " << counts.added << ", update " << counts.updated
+                        << ", leave alone " << counts.unchanged << "; nothing was written.\n";
+                else
+                    out << "Added " << counts.added << ", updated " << counts.updated
+                        << ", left alone " << counts.unchanged << ".\n";
+                out << deckReport(report, placer.notes());
             }};
 }
 

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "store/Error.h"
+#include "store/Question.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// Decks of other flash-card programs, read into cards that a bank can take.
+namespace decks {
+
+// One card as a deck gives it.
+struct Card {
+    QString question;
+    QString answer;
+    // Where a topic may come from: lessons (the innermost first), the deck, tags.
+    QStringList names;
+    // What the source keeps for the card from one export to the next (Anki's guid); empty if
+    // nothing.
+    QString identity;
+    // A row of our own CSV, with its ID, topic, sets and marks.
+    std::optional<store::Question> own;
+    // Where it stands in the file: "line 12" or "entry 5".
+    QString where;
+};
+
+using CardSink = std::function<void(Card&&)>;
+
+enum class Format { Csv, Kvtml, Anki, Tsv, Quizlet };
+
+// The names --from takes, in the order of Format.
+const QStringList& formatNames();
+
+enum class Encoding { Utf8, Latin1, Utf16 };
+
+struct DeckOptions {
+    std::optional<Format> format; // found from the file when not given
+    Encoding encoding = Encoding::Utf8;
+    std::pair<int, int> sides{0, 1}; // KVTML identifiers of question and answer
+    QString fieldSeparator = QStringLiteral("\t");
+    QString cardSeparator = QStringLiteral("\n");
+};
+
+// What was read but did not become a card, and what was changed on the way.
+struct DeckReport {
+    Format format = Format::Csv;
+    std::vector<std::pair<QString, QString>> skipped; // where, why
+    int pictures = 0;                                 // written as "[picture: …]"
+    int sounds = 0;                                   // dropped
+};
+
+// A deck that cannot be read: where (a line or an entry) and why.
+class DeckError : public store::Error {
+public:
+    DeckError(const QString& where, const QString& reason)
+        : store::Error(store::err::BadDeck,
+                       where.isEmpty() ? reason : where + QStringLiteral(": ") + reason)
+        , m_where(where)
+        , m_reason(reason) {}
+    const QString& where() const { return m_where; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_where;
+    QString m_reason;
+};
+
+QString lineText(int line);
+
+} // namespace decks

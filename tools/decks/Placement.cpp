@@ -1,0 +1,156 @@
+#include "tools/decks/Placement.h"
+
+#include "store/BankError.h"
+#include "store/Categories.h"
+
+#include <algorithm>
+
+namespace decks {
+
+namespace {
+
+int distance(const QString& a, const QString& b) {
+    std::vector<int> row(size_t(b.size()) + 1);
+    for (size_t j = 0; j < row.size(); ++j)
+        row[j] = int(j);
+    for (qsizetype i = 1; i <= a.size(); ++i) {
+        int diagonal = row[0];
+        row[0] = int(i);
+        for (qsizetype j = 1; j <= b.size(); ++j) {
+            const int above = row[size_t(j)];
+            row[size_t(j)] = std::min(
+                {above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+bool isTopic(const QString& text) {
+    const auto& all = store::categories();
+    return std::find(all.begin(), all.end(), text) != all.end();
+}
+
+} // namespace
+
+QString closestTopic(const QString& text) {
+    const QString wanted = text.trimmed().toLower();
+    QString best;
+    int bestScore = std::numeric_limits<int>::max();
+    for (const QString& caption : store::categories()) {
+        const QString lower = caption.toLower();
+        // A topic that holds the text, or is held by it, comes before any spelling distance.
+        const int score = lower == wanted ? -2
+                          : lower.contains(wanted) || wanted.contains(lower)
+                              ? -1
+                              : distance(lower, wanted);
+        if (score < bestScore) {
+            bestScore = score;
+            best = caption;
+        }
+    }
+    return best;
+}
+
+QString topic(const QString& text, const QString& given) {
+    if (isTopic(text))
+        return text;
+    throw store::BankError(QStringLiteral("%1: '%2' is not one of the fifteen topics; did you "
+                                          "mean '%3'?")
+                               .arg(given, text, closestTopic(text)));
+}
+
+Placer::Placer(Placement placement, const std::vector<store::Question>& bank,
+               QHash<QString, qint64> identities)
+    : m_placement(std::move(placement))
+    , m_bank(bank)
+    , m_identities(std::move(identities)) {
+    for (size_t i = 0; i < bank.size(); ++i) {
+        const store::Question& q = bank[i];
+        m_byId.insert(q.id, i);
+        if (q.question && !m_byText.contains(*q.question))
+            m_byText.insert(*q.question, q.id);
+        m_lastId = std::max(m_lastId, q.id);
+    }
+}
+
+std::optional<QString> Placer::topicOf(const QStringList& names) const {
+    for (const QString& name : names) {
+        for (const auto& [from, to] : m_placement.map) {
+            if (from.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
+                return to;
+        }
+        if (isTopic(name.trimmed()))
+            return name.trimmed();
+    }
+    return m_placement.category;
+}
+
+std::optional<store::Question> Placer::place(const Card& card, DeckReport& report) {
+    if (card.own) {
+        store::Question q = *card.own;
+        if (const auto mapped = topicOf(card.names); mapped && !card.names.isEmpty())
+            q.category = mapped;
+        if (q.category && !isTopic(*q.category) && !m_noted.contains(*q.category)) {
+            m_noted.insert(*q.category);
+            m_notes << QStringLiteral("Category '%1' (first at %2) is none of the fifteen "
+                                      "topics, so its questions show under no topic; did you "
+                                      "mean '%3'?")
+                           .arg(*q.category, card.where, closestTopic(*q.category));
+        }
+        for (size_t i = 0; i < 3; ++i)
+            q.sets[i] |= m_placement.sets[i];
+        return q;
+    }
+    const std::optional<QString> category = topicOf(card.names);
+    if (!category) {
+        if (m_unplaced++ < 1000) {
+            const QString name = card.names.isEmpty() ? QStringLiteral("(no lesson, deck or tag)")
+                                                      : card.names.first();
+            if (!m_unplacedNames.contains(name))
+                m_unplacedNames << name;
+        }
+        return std::nullopt;
+    }
+    std::optional<qint64> id;
+    if (!card.identity.isEmpty() && m_identities.contains(card.identity))
+        id = m_identities.value(card.identity);
+    else if (m_byText.contains(card.question))
+        id = m_byText.value(card.question);
+    if (id && m_placed.contains(*id)) {
+        report.skipped.emplace_back(
+            card.where, QStringLiteral("the same card as at %1").arg(m_placed.value(*id)));
+        return std::nullopt;
+    }
+    store::Question q;
+    if (id && m_byId.contains(*id)) {
+        q = m_bank[m_byId.value(*id)];
+    } else {
+        q.id = id.value_or(++m_lastId);
+        m_byText.insert(card.question, q.id);
+    }
+    q.question = card.question;
+    q.answer = card.answer;
+    q.category = category;
+    q.identity = card.identity;
+    if (!card.identity.isEmpty())
+        m_identities.insert(card.identity, q.id);
+    for (size_t i = 0; i < 3; ++i)
+        q.sets[i] |= m_placement.sets[i];
+    m_placed.insert(q.id, card.where);
+    return q;
+}
+
+void Placer::finish() const {
+    if (m_unplaced == 0)
+        return;
+    throw store::BankError(
+        QStringLiteral("%1 cards have no topic: no lesson, deck or tag of theirs is one of the "
+                       "fifteen topics (%2%3); --map \"NAME=TOPIC\" maps a name to a topic, "
+                       "--category TOPIC gives the rest one. Nothing was written.")
+            .arg(m_unplaced)
+            .arg(m_unplacedNames.mid(0, 5).join(QStringLiteral(", ")),
+                 m_unplacedNames.size() > 5 ? QStringLiteral(", …") : QString()));
+}
+
+} // namespace decks

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "tools/decks/Deck.h"
+
+#include <QByteArray>
+
+class QIODevice;
+
+namespace decks {
+
+// Whether text starts with a header line of Anki's plain-text files (#separator:, #html:…).
+bool isAnkiHeader(const QByteArray& start);
+
+// Anki's "Notes in Plain Text" and "Cards in Plain Text", with or without header lines.
+void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
+              DeckReport& report);
+
+// Mnemosyne's tab-separated text: question, answer, and further fields added to the answer.
+void readMnemosyne(QIODevice& file, const CardSink& sink, DeckReport& report);
+
+// Quizlet's export, term and definition split at the first field separator.
+void readQuizlet(QIODevice& file, const DeckOptions& options, const CardSink& sink,
+                 DeckReport& report);
+
+} // namespace decks
