@@ -56,13 +56,13 @@ QString Kvtml::directText() {
             m_xml.skipCurrentElement();
             break;
         case QXmlStreamReader::EndElement:
-            // KDE's library keeps a text's words with single spaces between them.
-            return text.simplified();
+            // Line breaks stay, as a card shows them; KDE's own programs show one blank.
+            return text.trimmed();
         default:
             break;
         }
     }
-    return text.simplified();
+    return text.trimmed();
 }
 
 bool Kvtml::next() {
@@ -231,6 +231,10 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
     Kvtml kvtml(file);
     std::vector<Entry> entries = kvtml.read();
     const auto [questionSide, answerSide] = options.sides;
+    std::vector<Card> cards;
+    // KDE's programs keep an entry in one lesson: a card in several lessons is written as
+    // entries of the same texts, and read back as one card in all of them.
+    QHash<std::pair<QString, QString>, size_t> byTexts;
     for (Entry& e : entries) {
         const QString where = QStringLiteral("entry %1 (line %2)").arg(e.key).arg(e.line);
         Card card;
@@ -245,10 +249,22 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
                                  .arg(card.question.isEmpty() ? questionSide : answerSide));
             continue;
         }
+        const std::pair<QString, QString> texts{card.question, card.answer};
+        if (const auto at = byTexts.constFind(texts); at != byTexts.cend()) {
+            QStringList& names = cards[at.value()].names;
+            for (const QString& lesson : e.lessons) {
+                if (!names.contains(lesson))
+                    names << lesson;
+            }
+            continue;
+        }
+        byTexts.insert(texts, cards.size());
         card.names = std::move(e.lessons);
         card.where = where;
-        sink(std::move(card));
+        cards.push_back(std::move(card));
     }
+    for (Card& card : cards)
+        sink(std::move(card));
 }
 
 } // namespace decks
