@@ -1,5 +1,7 @@
+#include "store/Bank.h"
 #include "tests/support/TestBank.h"
 #include "tools/bank/BankCommands.h"
+#include "tools/decks/DeckFile.h"
 
 #include <QFile>
 #include <QProcess>
@@ -39,6 +41,65 @@ std::vector<testing::Row> oddRows() {
     rows[1] = {2, "$$E=mc^2$$ [blank] naïve CO₂", "", std::nullopt, {}, {1, 0, 0, 0, 0, 0}, 2};
     rows[2] = {7, "Q3", "A3", "Odd topic", {}, {}, 7};
     return rows;
+}
+
+// What a bank holds of each question but its ID, in question order.
+QStringList contents(const QString& bank) {
+    QStringList lines;
+    for (const store::Question& q : store::readBank(bank)) {
+        QStringList flags;
+        for (const int f : q.sets)
+            flags << QString::number(f);
+        for (const int f : q.marks)
+            flags << QString::number(f);
+        lines << QStringList{*q.question, *q.answer, *q.category, flags.join(u',')}.join(u'|');
+    }
+    lines.sort();
+    return lines;
+}
+
+using Lessons = QMap<QString, QSet<QString>>; // "question|answer" to the names of its lessons
+
+// A KVTML file's cards as KDE's library reads it, with KDE's folding of white space; entries
+// with an empty side are left out, as our reader skips them.
+Lessons kdeLessons(const QString& file, const QStringList& sides) {
+#ifdef KVTML_CARDS
+    QProcess kde;
+    kde.start(KVTML_CARDS, QStringList{file} + sides);
+    if (!kde.waitForFinished() || kde.exitStatus() != QProcess::NormalExit || kde.exitCode() != 0)
+        return {{"kvtml-cards failed", {QString::fromUtf8(kde.readAllStandardError())}}};
+    Lessons cards;
+    // KDE's texts hold no line end or tab: they are folded.
+    const auto unescape = [](QString t) { return t.replace("\\\\", "\\"); };
+    for (const QString& line : QString::fromUtf8(kde.readAllStandardOutput()).split(u'\n')) {
+        const QStringList f = line.split(u'\t');
+        if (f.size() == 3 && !f[0].isEmpty() && !f[1].isEmpty()) {
+            const QStringList path = f[2].split(u'/');
+            cards[unescape(f[0]) + u'|' + unescape(f[1])] +=
+                QSet<QString>(path.begin(), path.end());
+        }
+    }
+    return cards;
+#else
+    return {};
+#endif
+}
+
+Lessons ourLessons(const QString& file, const QStringList& sides) {
+    decks::DeckOptions options;
+    if (!sides.isEmpty())
+        options.sides = {sides[0].toInt(), sides[1].toInt()};
+    decks::DeckReport report;
+    Lessons cards;
+    decks::readDeck(
+        file, options,
+        [&](decks::Card&& c) {
+            const QStringList names = c.names.isEmpty() ? QStringList{"Default Lesson"} : c.names;
+            cards[c.question.simplified() + u'|' + c.answer.simplified()] +=
+                QSet<QString>(names.begin(), names.end());
+        },
+        report);
+    return cards;
 }
 
 const QByteArray AnkiHeader =
@@ -148,6 +209,66 @@ private slots:
         expected.sort();
         QCOMPARE(cards, expected);
 #endif
+    }
+
+    // The shipped bank with marks in several custom sets goes out and comes back whole, into a
+    // new bank and into itself.
+    void shippedBankComesBack_data() {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("CSV") << "deck.csv";
+        QTest::newRow("Anki") << "deck.txt";
+        QTest::newRow("KVTML") << "deck.kvtml";
+    }
+
+    void shippedBankComesBack() {
+        QFETCH(QString, file);
+        QTemporaryDir dir;
+        const QString bank = dir.filePath("bank.mdb");
+        const QString deck = dir.filePath(file);
+        QCOMPARE(bankTool({"create", QUESTIONS_CSV, bank}), 0);
+        testing::runSql(bank, "UPDATE QATABLE SET Mark1 = 1 WHERE ID <= 3");
+        testing::runSql(bank, "UPDATE QATABLE SET Mark2 = 1 WHERE ID % 7 = 0");
+        testing::runSql(bank, "UPDATE QATABLE SET Mark5 = 1 WHERE ID % 11 = 0");
+        testing::runSql(bank, "UPDATE QATABLE SET Mark6 = 1 WHERE ID % 13 = 0");
+        const QStringList before = contents(bank);
+        QCOMPARE(bankTool({"export", bank, deck}), 0);
+        QCOMPARE(bankTool({"create", deck, dir.filePath("copy.mdb")}), 0);
+        QCOMPARE(contents(dir.filePath("copy.mdb")), before);
+        QCOMPARE(bankTool({"import", deck, bank}), 0);
+        QCOMPARE(contents(bank), before);
+    }
+
+    // KDE's library and ours read the same cards in the same lessons from real decks and from
+    // our export.
+    void kdeReadsDecksAsWeDo_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QStringList>("sides");
+        const QString decks = DECKS_DIR "/";
+        QTest::newRow("KWordQuiz") << decks + "kwordquiz-fill_in_the_blank.kvtml" << QStringList();
+        QTest::newRow("Parley") << decks + "parley-feature_test_document.kvtml" << QStringList();
+        QTest::newRow("Parley, sides 1,0")
+            << decks + "parley-feature_test_document.kvtml" << QStringList{"1", "0"};
+        QTest::newRow("KVTML 1") << decks + "kvoctrain-sample-template-ascii.kvtml"
+                                 << QStringList();
+        QTest::newRow("our export") << "" << QStringList();
+    }
+
+    void kdeReadsDecksAsWeDo() {
+#ifndef KVTML_CARDS
+        QSKIP("KDE's libkeduvocdocument is not installed (Debian: libkeduvocdocument-dev)");
+#endif
+        QFETCH(QString, file);
+        QFETCH(QStringList, sides);
+        QTemporaryDir dir;
+        if (file.isEmpty()) {
+            file = dir.filePath("deck.kvtml");
+            QCOMPARE(bankTool({"create", QUESTIONS_CSV, dir.filePath("bank.mdb")}), 0);
+            testing::runSql(dir.filePath("bank.mdb"), "UPDATE QATABLE SET Mark4 = 1 WHERE ID < 50");
+            QCOMPARE(bankTool({"export", dir.filePath("bank.mdb"), file}), 0);
+        }
+        const Lessons kde = kdeLessons(file, sides);
+        QVERIFY(kde.size() > 2);
+        QCOMPARE(ourLessons(file, sides), kde);
     }
 };
 
