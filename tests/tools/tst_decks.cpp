@@ -3,7 +3,9 @@
 #include "tools/bank/BankCommands.h"
 #include "tools/decks/DeckFile.h"
 
+#include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -49,6 +51,28 @@ const QByteArray AnkiNotes = "#separator:tab\n#html:true\n#guid column:1\n#notet
                              "\"Water<br>across a <div>membrane</div>\"\tcells exam\n"
                              "d4E5f6\tBasic\tBiology::Ecology\tA &lt;niche&gt;\t"
                              "<img src=\"niche.png\"> [sound:niche.mp3]role&nbsp;of a species\t\n";
+
+// A bank of two questions for decks to go into.
+QString smallBank(const QTemporaryDir& dir) {
+    const QString csv = dir.filePath(QStringLiteral("small.csv"));
+    writeFile(csv, "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n1,Q1,A1,Plants,0,0,0\n"
+                   "2,the lawyer reads the newspaper,old,Plants,0,0,0\n");
+    const QString bank = dir.filePath(QStringLiteral("bank.mdb"));
+    bankTool({QStringLiteral("create"), csv, bank});
+    return bank;
+}
+
+// A KVTML deck of so many entries, its last one cut short when broken.
+QByteArray bigKvtml(int entries, bool broken) {
+    QByteArray text = "<?xml version=\"1.0\"?>\n<kvtml version=\"2.0\"><entries>\n";
+    for (int i = 0; i < entries; ++i)
+        text += "<entry id=\"" + QByteArray::number(i) + "\"><translation id=\"0\"><text>Term " +
+                QByteArray::number(i) +
+                "</text></translation><translation id=\"1\"><text>The "
+                "meaning of term " +
+                QByteArray::number(i) + "</text></translation></entry>\n";
+    return text + (broken ? "<entry id=\"x\"><translation" : "</entries></kvtml>\n");
+}
 
 } // namespace
 
@@ -166,6 +190,164 @@ private slots:
             texts.insert(c.question);
         QCOMPARE(int(questions.size()), int(texts.size()));
         QCOMPARE(*questions[size_t(at)].answer, read_[size_t(at)].answer);
+    }
+
+    // Every refusal names the file and where, ends with a non-zero status and leaves the bank
+    // as it was, byte for byte.
+    void refusesBadDecksLeavingTheBankAlone_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QStringList>("said");
+        QTest::addColumn<int>("status");
+        const QStringList topic = {"--category", "Ecology"};
+        QByteArray truncated = bigKvtml(3, false);
+        truncated.chop(30);
+        QTest::newRow("malformed XML")
+            << "bad.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><entries>\n<entry id=\"0\"></kvtml>") << topic
+            << QStringList{"bad.kvtml, line 2", "mismatch"} << 1;
+        QTest::newRow("truncated XML") << "cut.kvtml" << truncated << topic
+                                       << QStringList{"cut.kvtml, line 5", "Premature end"} << 1;
+        QTest::newRow("entity-expansion bomb")
+            << "bomb.kvtml"
+            << QByteArray("<?xml version=\"1.0\"?>\n<!DOCTYPE kvtml [\n<!ENTITY a \"aaaaaaaa\">\n"
+                          "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c "
+                          "\"&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n<kvtml version=\"2.0\"><entries>"
+                          "<entry id=\"0\"><translation id=\"0\"><text>&c;</text>"
+                          "</translation></entry></entries></kvtml>\n")
+            << topic << QStringList{"bomb.kvtml, line 6", "entities"} << 1;
+        QTest::newRow("another XML") << "page.xml" << QByteArray("<html><body/></html>") << topic
+                                     << QStringList{"page.xml, line 1", "not <kvtml>"} << 1;
+        QTest::newRow("a folder") << "folder.kvtml" << QByteArray() << topic
+                                  << QStringList{"folder.kvtml", "is a folder"} << 1;
+        QTest::newRow("no such file") << "none.kvtml" << QByteArray() << topic
+                                      << QStringList{"cannot read", "none.kvtml"} << 1;
+        QTest::newRow("separator that splits nothing")
+            << "set.txt" << QByteArray("a:b\nc:d\n")
+            << topic + QStringList{"--from", "quizlet", "--field-separator", ";"}
+            << QStringList{"set.txt", "splits none of its 2 cards"} << 1;
+        QTest::newRow("unknown format")
+            << "deck.dat" << QByteArray("hello\n") << topic
+            << QStringList{"deck.dat", "csv, kvtml, anki, tsv, quizlet"} << 1;
+        QTest::newRow("Latin-1 untold")
+            << "old.tsv" << QByteArray("a\tb\ncaf\xe9\tcoffee\n") << topic
+            << QStringList{"old.tsv, line 2", "not UTF-8", "--encoding"} << 1;
+        QTest::newRow("UTF-16 untold")
+            << "wide.txt"
+            << QByteArray(QStringEncoder(QStringEncoder::Utf16LE, QStringEncoder::Flag::WriteBom)
+                              .encode(QStringLiteral("q\ta\n")))
+            << topic << QStringList{"wide.txt, line 1", "UTF-16"} << 1;
+        QTest::newRow("NUL in our CSV")
+            << "q.csv"
+            << QByteArrayLiteral("ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n3,Q,A,Plants,0,0,"
+                                 "0\n4,Q\0,A,Plants,0,0,0\n")
+            << QStringList() << QStringList{"q.csv, line 3", "U+0000"} << 1;
+        QTest::newRow("cards without a topic")
+            << "lessons.kvtml" << QByteArray() << QStringList()
+            << QStringList{"15 cards have no topic", "Default Lesson", "--map"} << 1;
+        QTest::newRow("a topic that is none of the fifteen")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecology"}
+            << QStringList{"did you mean 'Ecology'"} << 1;
+        QTest::newRow("sides that are not two")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "1"}
+            << QStringList{"--sides"} << 2;
+        // Read whole before a card is written: a fault at the end of 50 MB still writes nothing.
+        QTest::newRow("50 MB, broken at the end")
+            << "big.kvtml" << bigKvtml(320000, true) << topic
+            << QStringList{"big.kvtml, line 320003", "Premature end"} << 1;
+    }
+
+    void refusesBadDecksLeavingTheBankAlone() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, options);
+        QFETCH(QStringList, said);
+        QFETCH(int, status);
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        const QByteArray before = testing::checksum(bank);
+        const QString path = dir.filePath(file);
+        if (file.startsWith(u"folder"))
+            QVERIFY(QDir().mkpath(path));
+        else if (file.startsWith(u"lessons"))
+            QVERIFY(QFile::copy(deck("kwordquiz-fill_in_the_blank.kvtml"), path));
+        else if (!text.isEmpty())
+            writeFile(path, text);
+        const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);
+        // create reads as import does; once is enough for the big file.
+        for (const char* command : {"import", "create"}) {
+            if (text.size() > (1 << 20) && command == QByteArrayView("create"))
+                break;
+            const QString target =
+                command == QByteArrayView("import") ? bank : dir.filePath("new.mdb");
+            const Run run = bankTool(QStringList{command} + options + QStringList{path, target});
+            QCOMPARE(run.status, status);
+            for (const QString& part : said)
+                QVERIFY2(run.err.contains(part), qPrintable(run.err));
+            QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
+            QCOMPARE(testing::checksum(bank), before);
+            QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);
+        }
+    }
+
+    // The same deck again updates the questions it made; marks stay.
+    void importsAgainWithoutDuplicates() {
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        const QString notes = dir.filePath("notes.txt");
+        writeFile(notes, AnkiNotes);
+        const QStringList map = {"--map", "Cells=Cell Structure and Function",
+                                 "--map", "biology=Ecology",
+                                 "--set", "TOUGH,final"};
+        Run run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
+        QCOMPARE(run.out, "Added 2, updated 0, left alone 0.\nPictures written as text: 1\n"
+                          "Sounds dropped: 1\n");
+        auto questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(4));
+        QCOMPARE(*questions[2].category, "Cell Structure and Function");
+        QCOMPARE(*questions[3].category, "Ecology");
+        QCOMPARE(questions[3].sets, (std::array<int, 3>{0, 1, 1}));
+        testing::writeField(bank, 4, "Mark2", 1);
+
+        // The teacher rewrites a question and adds one; Anki keeps the guids.
+        writeFile(notes, QByteArray(AnkiNotes).replace("A &lt;niche&gt;", "A niche?") +
+                             "g7H8i9\tBasic\tBiology\tNew?\tYes\t\n");
+        const QByteArray before = testing::checksum(bank);
+        run = bankTool(QStringList{"import", "--dry-run"} + map + QStringList{notes, bank});
+        QVERIFY2(run.out.startsWith("Would add 1, update 1, leave alone 1; nothing was written."),
+                 qPrintable(run.out));
+        QCOMPARE(testing::checksum(bank), before);
+        run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
+        QVERIFY2(run.out.startsWith("Added 1, updated 1, left alone 1."), qPrintable(run.out));
+        questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(5));
+        QCOMPARE(*questions[3].question, "A niche?");
+        QCOMPARE(questions[3].marks[1], 1);
+
+        // Without an identity, a card is the question of the same text: here one the bank had.
+        const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
+        run = bankTool({"import", "--category", "Ecology", kvtml, bank});
+        QCOMPARE(run.out, "Added 14, updated 1, left alone 0.\n");
+        run = bankTool({"import", "--category", "Ecology", kvtml, bank});
+        QCOMPARE(run.out, "Added 0, updated 0, left alone 15.\n");
+        questions = store::readBank(bank);
+        QCOMPARE(questions.size(), size_t(19));
+        QCOMPARE(*questions[1].answer, "der Rechtsanwalt liest [die Zeitung]");
+        QCOMPARE(questions.back().id, 19);
+    }
+
+    // A deck of 100,000 cards goes in whole, read as it streams.
+    void importsAHundredThousandCards() {
+        QTemporaryDir dir;
+        const QString bank = smallBank(dir);
+        QByteArray text = "#separator:tab\n#html:false\n#deck:Ecology\n";
+        for (int i = 0; i < 100000; ++i)
+            text += "Term " + QByteArray::number(i) + "\tMeaning " + QByteArray::number(i) + "\n";
+        writeFile(dir.filePath("big.txt"), text);
+        const Run run = bankTool({"import", dir.filePath("big.txt"), bank});
+        QCOMPARE(run.out, "Added 100000, updated 0, left alone 0.\n");
+        QCOMPARE(store::readBank(bank).back().id, 100002);
     }
 };
 

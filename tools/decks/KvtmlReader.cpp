@@ -4,25 +4,28 @@
 #include <QIODevice>
 #include <QXmlStreamReader>
 
-#include <map>
+#include <deque>
 
 namespace decks {
 
 namespace {
 
+// Only the two sides a card is made of are kept: a deck may have many entries.
 struct Entry {
     QString key; // the entry's id, or its place in a KVTML 1 file
     int line = 0;
-    QHash<int, QString> sides;
+    QString question;
+    QString answer;
     QStringList lessons; // the innermost first
 };
 
 class Kvtml {
 public:
-    explicit Kvtml(QIODevice& file)
-        : m_xml(&file) {}
+    Kvtml(QIODevice& file, std::pair<int, int> sides)
+        : m_xml(&file)
+        , m_sides(sides) {}
 
-    std::vector<Entry> read();
+    std::deque<Entry> read();
 
 private:
     [[noreturn]] void fail(const QString& reason) const {
@@ -37,8 +40,16 @@ private:
     void readKvtml1();
     Entry* entry(const QString& key);
 
+    void keep(Entry& e, int side, const QString& text) const {
+        if (side == m_sides.first)
+            e.question = text;
+        else if (side == m_sides.second)
+            e.answer = text;
+    }
+
     QXmlStreamReader m_xml;
-    std::vector<Entry> m_entries;
+    std::pair<int, int> m_sides;
+    std::deque<Entry> m_entries;
     QHash<QString, size_t> m_byKey;
 };
 
@@ -97,7 +108,7 @@ void Kvtml::readEntry2() {
         const int side = m_xml.attributes().value(QLatin1String("id")).toInt(&ok);
         while (next()) {
             if (m_xml.name() == u"text" && ok)
-                e.sides.insert(side, directText());
+                keep(e, side, directText());
             else
                 m_xml.skipCurrentElement();
         }
@@ -180,9 +191,9 @@ void Kvtml::readKvtml1() {
             int translations = 0;
             while (next()) {
                 if (m_xml.name() == u"o")
-                    e.sides.insert(0, directText());
+                    keep(e, 0, directText());
                 else if (m_xml.name() == u"t")
-                    e.sides.insert(++translations, directText());
+                    keep(e, ++translations, directText());
                 else
                     m_xml.skipCurrentElement();
             }
@@ -198,7 +209,7 @@ void Kvtml::readKvtml1() {
     }
 }
 
-std::vector<Entry> Kvtml::read() {
+std::deque<Entry> Kvtml::read() {
     if (!next())
         fail(m_xml.hasError() ? m_xml.errorString() : QStringLiteral("no element in the file"));
     if (m_xml.name() != u"kvtml")
@@ -221,6 +232,7 @@ std::vector<Entry> Kvtml::read() {
         m_xml.readNext();
     if (m_xml.hasError())
         fail(m_xml.errorString());
+    m_byKey = {};
     return std::move(m_entries);
 }
 
@@ -228,18 +240,38 @@ std::vector<Entry> Kvtml::read() {
 
 void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                DeckReport& report) {
-    Kvtml kvtml(file);
-    std::vector<Entry> entries = kvtml.read();
+    Kvtml kvtml(file, options.sides);
+    std::deque<Entry> entries = kvtml.read();
     const auto [questionSide, answerSide] = options.sides;
-    std::vector<Card> cards;
     // KDE's programs keep an entry in one lesson: a card in several lessons is written as
     // entries of the same texts, and read back as one card in all of them.
-    QHash<std::pair<QString, QString>, size_t> byTexts;
-    for (Entry& e : entries) {
+    std::vector<bool> repeated(entries.size());
+    {
+        QHash<std::pair<QString, QString>, Entry*> first;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            Entry& e = entries[i];
+            if (e.question.isEmpty() || e.answer.isEmpty())
+                continue;
+            Entry*& earlier = first[{e.question, e.answer}];
+            if (!earlier) {
+                earlier = &e;
+                continue;
+            }
+            for (const QString& lesson : e.lessons) {
+                if (!earlier->lessons.contains(lesson))
+                    earlier->lessons << lesson;
+            }
+            repeated[i] = true;
+        }
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (repeated[i])
+            continue;
+        Entry& e = entries[i];
         const QString where = QStringLiteral("entry %1 (line %2)").arg(e.key).arg(e.line);
         Card card;
-        card.question = e.sides.value(questionSide);
-        card.answer = e.sides.value(answerSide);
+        card.question = std::move(e.question);
+        card.answer = std::move(e.answer);
         if (card.question.isEmpty() || card.answer.isEmpty()) {
             report.skipped.emplace_back(
                 where, card.question.isEmpty() && card.answer.isEmpty()
@@ -249,22 +281,10 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
                                  .arg(card.question.isEmpty() ? questionSide : answerSide));
             continue;
         }
-        const std::pair<QString, QString> texts{card.question, card.answer};
-        if (const auto at = byTexts.constFind(texts); at != byTexts.cend()) {
-            QStringList& names = cards[at.value()].names;
-            for (const QString& lesson : e.lessons) {
-                if (!names.contains(lesson))
-                    names << lesson;
-            }
-            continue;
-        }
-        byTexts.insert(texts, cards.size());
         card.names = std::move(e.lessons);
         card.where = where;
-        cards.push_back(std::move(card));
-    }
-    for (Card& card : cards)
         sink(std::move(card));
+    }
 }
 
 } // namespace decks

@@ -93,6 +93,7 @@ Placer::Placer(Placement placement, const std::vector<store::Question>& bank,
             m_byText.insert(*q.question, q.id);
         m_lastId = std::max(m_lastId, q.id);
     }
+    m_bankLastId = m_lastId;
 }
 
 std::optional<QString> Placer::topicOf(const QStringList& names) const {
@@ -140,9 +141,10 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         id = m_identities.value(card.identity);
     else if (m_byText.contains(card.question))
         id = m_byText.value(card.question);
-    if (id && m_placed.contains(*id)) {
-        report.skipped.emplace_back(
-            card.where, QStringLiteral("the same card as at %1").arg(m_placed.value(*id)));
+    // A question made from this deck, or one of the bank's given to a card before.
+    if (id && (*id > m_bankLastId || m_placed.contains(*id))) {
+        report.skipped.emplace_back(card.where,
+                                    QStringLiteral("the same question as a card before it"));
         return std::nullopt;
     }
     store::Question q;
@@ -163,7 +165,8 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         q.sets[i] |= m_placement.sets[i];
     // A question the bank has keeps its marks.
     takeSets(card.names, q, !known);
-    m_placed.insert(q.id, card.where);
+    if (q.id <= m_bankLastId)
+        m_placed.insert(q.id);
     return q;
 }
 

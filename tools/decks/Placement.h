@@ -48,9 +48,10 @@ private:
     const std::vector<store::Question>& m_bank;
     QHash<QString, qint64> m_identities;
     QHash<QString, qint64> m_byText;
-    QHash<qint64, size_t> m_byId;    // into m_bank
-    QHash<qint64, QString> m_placed; // IDs given in this deck, with where
+    QHash<qint64, size_t> m_byId; // into m_bank
+    QSet<qint64> m_placed;        // IDs of the bank given to cards of this deck
     qint64 m_lastId = 0;
+    qint64 m_bankLastId = 0;
     int m_unplaced = 0;
     QStringList m_unplacedNames;
     QStringList m_notes;
