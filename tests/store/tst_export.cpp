@@ -164,6 +164,24 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("d")));
     }
 
+    // A note that came from Anki goes back with its guid, and comes in again as itself.
+    void ankiNotesKeepTheirGuid() {
+        QTemporaryDir dir;
+        const QString bank = dir.filePath("bank.mdb");
+        testing::writeBank(bank, testing::numberedRows(2));
+        QFile deck(dir.filePath("in.txt"));
+        QVERIFY(deck.open(QIODevice::WriteOnly));
+        deck.write("#separator:tab\n#guid column:1\n#deck:Plants\nf&Qx<1%2\tNew Q\tNew A\n");
+        deck.close();
+        QCOMPARE(bankTool({"import", deck.fileName(), bank}), 0);
+        QCOMPARE(bankTool({"export", bank, dir.filePath("out.txt")}), 0);
+        QFile out(dir.filePath("out.txt"));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QVERIFY(out.readAll().contains("\nf&Qx<1%2\tNew Q\tNew A\tPlants\n"));
+        QCOMPARE(bankTool({"import", out.fileName(), bank}), 0);
+        QCOMPARE(store::readBank(bank).size(), size_t(3));
+    }
+
     // Into a new bank and back into itself, where it changes nothing.
     void shippedBankComesBack_data() {
         QTest::addColumn<QString>("file");

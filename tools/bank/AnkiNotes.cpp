@@ -46,9 +46,10 @@ QString tag(const QString& name) {
     return out;
 }
 
-// A tag field with a double quote in it is quoted as RFC 4180 says.
+// A field that is not HTML is quoted as RFC 4180 says when it must be.
 QString field(const QString& text) {
-    if (!text.contains(u'"'))
+    if (!text.contains(u'"') && !text.contains(u'\t') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
         return text;
     QString quoted = text;
     return u'"' + quoted.replace(u'"', QStringLiteral("\"\"")) + u'"';
@@ -56,7 +57,8 @@ QString field(const QString& text) {
 
 } // namespace
 
-QByteArray ankiNotes(const std::vector<store::Question>& questions) {
+QByteArray ankiNotes(const std::vector<store::Question>& questions,
+                     const QHash<qint64, QString>& guids) {
     QString text = QStringLiteral("#separator:tab\n#html:true\n#deck:Memvane\n"
                                   "#guid column:1\n#tags column:4\n");
     for (const store::Question& q : questions) {
@@ -65,10 +67,10 @@ QByteArray ankiNotes(const std::vector<store::Question>& questions) {
             tags << topic;
         for (const QString& name : setNames(q))
             tags << tag(name);
-        text += QStringLiteral("memvane-%1\t%2\t%3\t%4\n")
-                    .arg(q.id)
-                    .arg(html(q.question.value_or(QString())), html(q.answer.value_or(QString())),
-                         field(tags.join(u' ')));
+        const QString guid = guids.value(q.id, QStringLiteral("memvane-%1").arg(q.id));
+        text += QStringLiteral("%1\t%2\t%3\t%4\n")
+                    .arg(field(guid), html(q.question.value_or(QString())),
+                         html(q.answer.value_or(QString())), field(tags.join(u' ')));
     }
     return text.toUtf8();
 }

@@ -3,6 +3,7 @@
 #include "store/Question.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -20,9 +21,10 @@ ExportFormat exportFormat(const QString& fileName, const QString& to);
 // The pre-made and custom sets a question is in, by name, in field order.
 QStringList setNames(const store::Question& question);
 
-// Anki's "Notes in Plain Text": a guid from the ID, the question and answer as HTML, and the
-// topic and every set as tags.
-QByteArray ankiNotes(const std::vector<store::Question>& questions);
+// Anki's "Notes in Plain Text": the guid a question came with (guids, by ID) or one from its
+// ID, the question and answer as HTML, and the topic and every set as tags.
+QByteArray ankiNotes(const std::vector<store::Question>& questions,
+                     const QHash<qint64, QString>& guids);
 
 // KVTML 2.0 with the sides Question and Answer: a lesson per topic, then a lesson per set
 // holding copies of its cards.

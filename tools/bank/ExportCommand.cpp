@@ -41,10 +41,19 @@ Command exportCommand() {
                     bytes = store::questionsCsv(questions);
                     as = QStringLiteral("CSV");
                     break;
-                case ExportFormat::Anki:
-                    bytes = ankiNotes(questions);
+                case ExportFormat::Anki: {
+                    // A note that came from Anki goes back with its guid, to update it there.
+                    QHash<qint64, QString> guids;
+                    const auto identities = store::readIdentities(line.argument(0));
+                    for (auto it = identities.begin(); it != identities.end(); ++it) {
+                        QString& guid = guids[it.value()];
+                        if (guid.isEmpty() || it.key() < guid)
+                            guid = it.key();
+                    }
+                    bytes = ankiNotes(questions, guids);
                     as = QStringLiteral("Anki notes");
                     break;
+                }
                 case ExportFormat::Kvtml:
                     bytes = kvtmlDocument(questions);
                     as = QStringLiteral("KVTML");
