@@ -223,4 +223,148 @@ void printBankTool(const QString& folder) {
     }
 }
 
+namespace {
+
+constexpr int KvtmlCards = 1332;
+constexpr int AnkiCards = 100000;
+
+void writeText(const QString& path, const QByteArray& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(text) != text.size())
+        throw std::runtime_error("cannot write " + path.toStdString());
+}
+
+// A KWordQuiz-like deck: two sides, the entries in twelve lessons.
+QByteArray kvtmlDeck(int cards) {
+    QByteArray text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<!DOCTYPE kvtml PUBLIC "
+                      "\"kvtml2.dtd\" \"http://edu.kde.org/kvtml/kvtml2.dtd\">\n<kvtml "
+                      "version=\"2.0\">\n  <identifiers>\n    <identifier id=\"0\"><name>Term"
+                      "</name></identifier>\n    <identifier id=\"1\"><name>Meaning</name>"
+                      "</identifier>\n  </identifiers>\n  <entries>\n";
+    for (int n = 0; n < cards; ++n) {
+        const QByteArray id = QByteArray::number(n);
+        text += "    <entry id=\"" + id +
+                "\">\n      <translation id=\"0\">\n        <text>"
+                "What is term " +
+                id +
+                "?</text>\n      </translation>\n      <translation "
+                "id=\"1\">\n        <text>Term " +
+                id +
+                ", of the book, in a sentence or "
+                "two.</text>\n      </translation>\n    </entry>\n";
+    }
+    text += "  </entries>\n  <lessons>\n";
+    for (int lesson = 0; lesson < 12; ++lesson) {
+        text +=
+            "    <container>\n      <name>Lesson " + QByteArray::number(lesson + 1) + "</name>\n";
+        for (int n = lesson; n < cards; n += 12)
+            text += "      <entry id=\"" + QByteArray::number(n) + "\"/>\n";
+        text += "    </container>\n";
+    }
+    return text + "  </lessons>\n</kvtml>\n";
+}
+
+// An Anki "Notes in Plain Text" export with guids, decks, tags and HTML.
+QByteArray ankiDeck(int cards) {
+    QByteArray text = "#separator:tab\n#html:true\n#guid column:1\n#notetype column:2\n"
+                      "#deck column:3\n#tags column:6\n";
+    for (int n = 0; n < cards; ++n) {
+        const QByteArray id = QByteArray::number(n);
+        text += "g" + id + "\tBasic\tBiology::Lesson " + QByteArray::number(n % 12 + 1) +
+                "\tWhat is <b>term " + id + "</b>?\tTerm " + id +
+                ",<br>of the book &amp; its index.\tbook exam\n";
+    }
+    return text;
+}
+
+struct DeckFigure {
+    QString name;
+    QString file;
+    int cards = 0;
+    QStringList options;
+    std::vector<Usage> runs;
+};
+
+} // namespace
+
+void printDeckImport(const QString& folder) {
+    QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral("memvane-bench-decks-XXXXXX")));
+    if (!scratch.isValid())
+        throw std::runtime_error("no temporary folder under " + folder.toStdString());
+    const QStringList toEcology = {QStringLiteral("--category"), QStringLiteral("Ecology")};
+    const auto deck = [&](const char* name, const char* file, int cards, const QByteArray& text) {
+        DeckFigure figure{QString::fromUtf8(name),
+                          scratch.filePath(QString::fromLatin1(file)),
+                          cards,
+                          toEcology,
+                          {}};
+        writeText(figure.file, text);
+        return figure;
+    };
+    // The first is the tool's floor: what it holds whatever the deck, to tell from what grows.
+    std::vector<DeckFigure> figures = {
+        deck("Anki notes, one card (the floor)", "one.txt", 1, ankiDeck(1)),
+        deck("KVTML, 12 lessons", "deck.kvtml", KvtmlCards, kvtmlDeck(KvtmlCards)),
+        deck("Anki notes", "notes.txt", AnkiCards, ankiDeck(AnkiCards)),
+        deck("Anki notes, twice as many", "notes2.txt", 2 * AnkiCards, ankiDeck(2 * AnkiCards))};
+    const QString bank = scratch.filePath(QStringLiteral("bank.mdb"));
+    const QString log = scratch.filePath(QStringLiteral("tool.log"));
+    for (int run = 0; run < Runs; ++run) {
+        std::fprintf(stderr, "bank tool: deck imports, run %d of %d\n", run + 1, Runs);
+        for (DeckFigure& figure : figures) {
+            QFile::remove(bank);
+            writeOldBank(bank);
+            figure.runs.push_back(runTool(
+                QStringList{QStringLiteral("import")} + figure.options +
+                    QStringList{figure.file, bank},
+                log, QStringLiteral("Added %1, updated 0, left alone 0.").arg(figure.cards)));
+        }
+    }
+    const QLocale english(QLocale::English);
+    out(QString());
+    out(QStringLiteral("### Bank tool: decks of other programs into a bank of %1 questions")
+            .arg(english.toString(OldQuestions)));
+    out(QString());
+    out(QStringLiteral("`import` as a process of its own, %1 times each, the decks in turn; the "
+                       "peak is the largest of the runs, the times are medians.")
+            .arg(Runs));
+    out(QString());
+    out(QStringLiteral("| Deck | Cards | File | Peak | Peak / file | Peak above the floor / "
+                       "file | Target (above the floor) | Wall time | CPU time (user + system) |"));
+    out(QStringLiteral("|---|---:|---:|---:|---:|---:|---|---:|---:|"));
+    std::vector<double> cpuOf;
+    std::vector<long> peakOf;
+    for (const DeckFigure& figure : figures) {
+        long peak = 0;
+        std::vector<double> wall;
+        std::vector<double> cpu;
+        for (const Usage& usage : figure.runs) {
+            peak = std::max(peak, usage.peakKilobytes);
+            wall.push_back(usage.wallSeconds);
+            cpu.push_back(usage.cpuSeconds);
+        }
+        const double kilobytes = double(QFileInfo(figure.file).size()) / 1024.0;
+        const double ratio = double(peak) / kilobytes;
+        const bool floor = peakOf.empty();
+        const double above = floor ? 0 : double(peak - peakOf.front()) / kilobytes;
+        out(QStringLiteral("| %1 | %2 | %3 | %4 | %5x | %6 | %7 | %8 | %9 |")
+                .arg(figure.name, english.toString(figure.cards), mebibytes(kilobytes),
+                     mebibytes(double(peak)), QString::number(ratio, 'f', 2),
+                     floor ? QStringLiteral("—") : QString::number(above, 'f', 2) + u'x',
+                     floor            ? QStringLiteral("—")
+                     : above <= Limit ? QStringLiteral("≤ 3x: met")
+                                      : QStringLiteral("≤ 3x: MISSED"),
+                     secondsText(median(wall)), secondsText(median(cpu))));
+        cpuOf.push_back(median(cpu));
+        peakOf.push_back(peak);
+    }
+    out(QString());
+    out(QStringLiteral("Growth from %1 to %2 Anki cards: CPU time %3x, peak above the floor %4x "
+                       "(linear: 2x).")
+            .arg(english.toString(AnkiCards), english.toString(2 * AnkiCards),
+                 QString::number(cpuOf[3] / cpuOf[2], 'f', 2),
+                 QString::number(double(peakOf[3] - peakOf[0]) / double(peakOf[2] - peakOf[0]), 'f',
+                                 2)));
+}
+
 } // namespace bench

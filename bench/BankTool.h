@@ -9,4 +9,9 @@ namespace bench {
 // beside the CSV's size, with wall and CPU times.
 void printBankTool(const QString& folder);
 
+// Runs memvane-bank import on generated decks of other programs (a KVTML deck of 1,332 cards,
+// Anki text of 100,000 and 200,000) and prints a Markdown section of their time and peak memory
+// beside the deck's size, and how both grow with it.
+void printDeckImport(const QString& folder);
+
 } // namespace bench

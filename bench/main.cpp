@@ -1,6 +1,7 @@
 // memvane-bench: times the program against the bare SQLCipher work on the same bank file and
 // prints Markdown tables of wall and CPU times and their ratios.
 //   memvane-bench [--dir FOLDER] [--large]
+//   memvane-bench [--dir FOLDER] --decks   only the bank tool on decks of other programs
 //       --dir    where the generated banks are kept between runs (default: a folder
 //                memvane-bench in the system's temporary folder)
 //       --large  adds the bank of 1,000,000 questions (some minutes more)
@@ -429,6 +430,7 @@ int runAll(const QString& parent, bool withLarge) {
     // A CSV of a million questions: only with the largest bank.
     if (withLarge)
         bench::printBankTool(parent);
+    bench::printDeckImport(parent);
 
     std::fflush(stdout);
     return 0;
@@ -462,16 +464,24 @@ int main(int argc, char* argv[]) {
             return child(arguments.mid(1));
         QString dir = QDir(QDir::tempPath()).filePath(QStringLiteral("memvane-bench"));
         bool large = false;
+        bool decksOnly = false;
         while (!arguments.isEmpty()) {
             const QString option = arguments.takeFirst();
             if (option == QStringLiteral("--dir") && !arguments.isEmpty())
                 dir = arguments.takeFirst();
             else if (option == QStringLiteral("--large"))
                 large = true;
+            else if (option == QStringLiteral("--decks"))
+                decksOnly = true;
             else {
-                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large]\n");
+                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large | --decks]\n");
                 return 2;
             }
+        }
+        if (decksOnly) {
+            QDir().mkpath(dir);
+            bench::printDeckImport(dir);
+            return 0;
         }
         app::applyLook();
         return runAll(dir, large);

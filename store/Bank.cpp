@@ -68,7 +68,7 @@ public:
             return;
         if (!m_insert) {
             m_db.exec("CREATE TABLE IF NOT EXISTS DECKCARDS (Identity TEXT PRIMARY KEY, "
-                      "ID INTEGER NOT NULL)");
+                      "ID INTEGER NOT NULL) WITHOUT ROWID");
             m_insert.emplace(m_db, QStringLiteral("INSERT OR REPLACE INTO DECKCARDS "
                                                   "(Identity, ID) VALUES (?1, ?2)"));
         }

@@ -2,6 +2,8 @@
 
 #include <QTextStream>
 
+#include <algorithm>
+
 namespace tools {
 
 namespace {
@@ -100,8 +102,11 @@ QString deckReport(const decks::DeckReport& report, const QStringList& notes) {
     QTextStream out(&text);
     if (!report.skipped.empty()) {
         out << "Skipped " << report.skipped.size() << ":\n";
-        for (const auto& [where, why] : report.skipped)
-            out << "  " << where << ": " << why << "\n";
+        constexpr size_t Shown = 20;
+        for (size_t i = 0; i < std::min(report.skipped.size(), Shown); ++i)
+            out << "  " << report.skipped[i].first << ": " << report.skipped[i].second << "\n";
+        if (report.skipped.size() > Shown)
+            out << "  and " << report.skipped.size() - Shown << " more\n";
     }
     if (report.pictures > 0)
         out << "Pictures written as text: " << report.pictures << "\n";
