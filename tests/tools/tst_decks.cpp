@@ -110,6 +110,28 @@ private slots:
         QTest::newRow("KVTML 1, comparison left out")
             << deck("kvoctrain-sample-template-ascii.kvtml") << QByteArray() << none << 6 << 0 << 3
             << "good | good | Lesson two";
+        // Lessons nest; word types and Leitner boxes hold entries too but are no lessons.
+        const QByteArray nested =
+            "<kvtml version=\"2.0\"><entries>"
+            "<entry id=\"7\"><translation id=\"0\"><text> in  a\n lesson </text></translation>"
+            "<translation id=\"1\"><text>A</text></translation></entry>"
+            "<entry id=\"8\"><translation id=\"0\"><text>Q</text></translation>"
+            "<translation id=\"1\"><text>B</text></translation></entry></entries>"
+            "<wordtypes><container><name>Noun</name><entry id=\"7\"/></container></wordtypes>"
+            "<leitnerboxes><container><name>Box 1</name><entry id=\"8\"/></container>"
+            "</leitnerboxes><lessons><container><name>Outer</name><container><name>Inner</name>"
+            "<entry id=\"7\"/></container></container></lessons></kvtml>";
+        QTest::newRow("KVTML, nested lessons")
+            << "nested.kvtml" << nested << none << 2 << 0 << 0 << "in a lesson | A | Inner/Outer";
+        QTest::newRow("KVTML, outside every lesson")
+            << "nested.kvtml" << nested << none << 2 << 0 << 1 << "Q | B | ";
+        QTest::newRow("KVTML, lessons of the early 2.0 files")
+            << "early.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><entries><entry id=\"0\"><translation "
+                          "id=\"0\"><text>also</text></translation><translation id=\"1\"><text>"
+                          "auch</text></translation></entry></entries><lessons><lesson><name>"
+                          "conjunctions</name><entryid>0</entryid></lesson></lessons></kvtml>")
+            << none << 1 << 0 << 0 << "also | auch | conjunctions";
         QTest::newRow("Mnemosyne, lines ending in CR alone")
             << deck("mnemosyne-excel_import.txt") << QByteArray() << QStringList{"--from", "tsv"}
             << 5 << 0 << 4 << "Question 5 | Answer 5 | ";
