@@ -3,6 +3,7 @@
 #include "store/BankError.h"
 #include "store/Categories.h"
 #include "store/SetNames.h"
+#include "tools/decks/Deck.h"
 
 #include <QXmlStreamWriter>
 
@@ -140,7 +141,7 @@ QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.0"));
 
     xml.writeStartElement(QStringLiteral("information"));
-    xml.writeTextElement(QStringLiteral("generator"), QStringLiteral("memvane-bank"));
+    xml.writeTextElement(QStringLiteral("generator"), decks::OurKvtmlGenerator.toString());
     xml.writeTextElement(QStringLiteral("title"), QStringLiteral("Memvane"));
     xml.writeEndElement();
 

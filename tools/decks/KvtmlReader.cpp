@@ -51,6 +51,8 @@ private:
     std::pair<int, int> m_sides;
     std::deque<Entry> m_entries;
     QHash<QString, size_t> m_byKey;
+    // Our own export keeps a card's line breaks; KDE's programs write none and fold white space.
+    bool m_ours = false;
 };
 
 // Text nodes directly under the current element; what is nested deeper (a conjugation, a
@@ -67,13 +69,12 @@ QString Kvtml::directText() {
             m_xml.skipCurrentElement();
             break;
         case QXmlStreamReader::EndElement:
-            // Line breaks stay, as a card shows them; KDE's own programs show one blank.
-            return text.trimmed();
+            return m_ours ? text.trimmed() : text.simplified();
         default:
             break;
         }
     }
-    return text.trimmed();
+    return m_ours ? text.trimmed() : text.simplified();
 }
 
 bool Kvtml::next() {
@@ -217,12 +218,20 @@ std::deque<Entry> Kvtml::read() {
     const bool two = m_xml.attributes().value(QLatin1String("version")).toDouble() >= 2.0;
     if (two) {
         while (next()) {
-            if (m_xml.name() == u"entries")
+            if (m_xml.name() == u"information") {
+                while (next()) {
+                    if (m_xml.name() == u"generator")
+                        m_ours = directText() == OurKvtmlGenerator;
+                    else
+                        m_xml.skipCurrentElement();
+                }
+            } else if (m_xml.name() == u"entries") {
                 readEntries2();
-            else if (m_xml.name() == u"lessons")
+            } else if (m_xml.name() == u"lessons") {
                 readLessons2({});
-            else
+            } else {
                 m_xml.skipCurrentElement(); // word types and Leitner boxes are no lessons
+            }
         }
     } else {
         readKvtml1();
