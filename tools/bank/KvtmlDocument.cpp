@@ -128,6 +128,7 @@ QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
     for (const store::Question& q : questions) {
         checkText(q, "question", q.question);
         checkText(q, "answer", q.answer);
+        checkText(q, "category", q.category);
     }
     const Lessons grouped = lessons(questions);
     QByteArray bytes;
