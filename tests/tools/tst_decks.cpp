@@ -1,4 +1,8 @@
 #include "store/Bank.h"
+#include "store/BankPassword.h"
+#include "store/ConnectText.h"
+#include "store/Database.h"
+#include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
 #include "tools/bank/BankCommands.h"
 #include "tools/decks/DeckFile.h"
@@ -155,6 +159,9 @@ private slots:
             << none << 2 << 0 << 1 << "Q2 | A2 x | ";
         QTest::newRow("Anki without header, a card missing its answer")
             << "guess.txt" << QByteArray("a,b\nc,\n") << none << 1 << 1 << 0 << "a | b | ";
+        QTest::newRow("a spreadsheet's two columns")
+            << "terms.csv" << QByteArray("cell;the unit of life\r\ntissue;cells\r\n") << none << 2
+            << 0 << 1 << "tissue | cells | ";
         QTest::newRow("Quizlet, own separators")
             << "set.txt" << QByteArray("term 1 - def, with - dash;;term 2 - def 2;;")
             << QStringList{"--from", "quizlet",          "--field-separator",
@@ -253,7 +260,7 @@ private slots:
             << "deck.dat" << QByteArray("hello\n") << topic
             << QStringList{"deck.dat", "csv, kvtml, anki, tsv, quizlet"} << 1;
         QTest::newRow("Latin-1 untold")
-            << "old.tsv" << QByteArray("a\tb\ncaf\xe9\tcoffee\n") << topic
+            << "old.tsv" << QByteArray("a\tb\rcaf\xe9\tcoffee\r") << topic
             << QStringList{"old.tsv, line 2", "not UTF-8", "--encoding"} << 1;
         QTest::newRow("UTF-16 untold")
             << "wide.txt"
@@ -346,6 +353,12 @@ private slots:
         QCOMPARE(questions.size(), size_t(5));
         QCOMPARE(*questions[3].question, "A niche?");
         QCOMPARE(questions[3].marks[1], 1);
+        // The program opens a bank that keeps guids as it opens any other.
+        auto db = std::make_shared<store::Database>(
+            bank, store::ConnectText::parse(store::BankConnectText),
+            store::Database::Mode::ReadWrite);
+        QCOMPARE(db->openRecordSet("SELECT * FROM QATABLE WHERE TOUGH = YES")->recordCount(), 3);
+        db.reset();
 
         // Without an identity, a card is the question of the same text: here one the bank had.
         const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
@@ -357,6 +370,20 @@ private slots:
         QCOMPARE(questions.size(), size_t(19));
         QCOMPARE(*questions[1].answer, "der Rechtsanwalt liest [die Zeitung]");
         QCOMPARE(questions.back().id, 19);
+
+        // Our own CSV: a category of another book is mapped, or named in the report.
+        writeFile(dir.filePath("own.csv"),
+                  "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n"
+                  "30,Q,A,Botany,0,0,0\n31,Q,A,,0,0,0\n32,Q,A,Zoology,0,0,0\n");
+        run = bankTool({"import", "--map", "botany=Plants", "--category", "Animals",
+                        dir.filePath("own.csv"), bank});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(testing::readColumn(bank, "Category").mid(19),
+                 (QVariantList{"Plants", "Animals", "Animals"}));
+        run = bankTool({"import", dir.filePath("own.csv"), bank});
+        QVERIFY2(run.out.contains("'Zoology' (first at ID 32) is none of the fifteen topics") &&
+                     run.out.contains("did you mean 'Ecology'"),
+                 qPrintable(run.out));
     }
 
     // A deck of 100,000 cards goes in whole, read as it streams.

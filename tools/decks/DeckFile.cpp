@@ -87,8 +87,9 @@ std::optional<Format> findFormat(const QByteArray& head, const QString& path) {
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix == u"kvtml" || suffix == u"xml")
         return Format::Kvtml;
+    // A spreadsheet's two columns, without our header, are read as Anki reads them.
     if (suffix == u"csv")
-        return Format::Csv;
+        return firstLine.contains("question") ? Format::Csv : Format::Anki;
     if (suffix == u"tsv")
         return Format::Tsv;
     if (suffix == u"txt")

@@ -113,8 +113,9 @@ std::optional<QString> Placer::topicOf(const QStringList& names) const {
 std::optional<store::Question> Placer::place(const Card& card, DeckReport& report) {
     if (card.own) {
         store::Question q = *card.own;
-        if (const auto mapped = topicOf(card.names); mapped && !card.names.isEmpty())
-            q.category = mapped;
+        // Its own topic, a mapped one, or the default for a row without a topic of ours.
+        if (const auto placed = topicOf(card.names))
+            q.category = placed;
         if (q.category && !isTopic(*q.category) && !m_noted.contains(*q.category)) {
             m_noted.insert(*q.category);
             m_notes << QStringLiteral("Category '%1' (first at %2) is none of the fifteen "

@@ -160,11 +160,12 @@ QString wholeText(QIODevice& file) {
     int line = 1;
     qsizetype at = 0;
     while (at < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', at);
-        end = end < 0 ? bytes.size() : end + 1;
-        text += decoded(QByteArrayView(bytes).sliced(at, end - at), line);
-        line += 1 + int(QByteArrayView(bytes).sliced(at, end - at).count('\r')) -
-                int(bytes.mid(at, end - at).count("\r\n"));
+        qsizetype end = at;
+        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
+            ++end;
+        if (end < bytes.size())
+            end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
+        text += decoded(QByteArrayView(bytes).sliced(at, end - at), line++);
         at = end;
     }
     return text;
@@ -271,10 +272,12 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                                                 .arg(separatorName(separator)));
                 return;
             }
+            // Further fields go below the answer, each on a line of its own.
             QString answer = fields[1];
             for (int i = 2; i < fields.size(); ++i) {
                 if (!fields[i].trimmed().isEmpty())
-                    answer += QStringLiteral("<br>") + fields[i];
+                    answer +=
+                        (header.html ? QStringLiteral("<br>") : QStringLiteral("\n")) + fields[i];
             }
             if (header.html) {
                 // A "Cards" export repeats the question above the answer.
@@ -285,7 +288,7 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                 card.answer = plainText(answer, report);
             } else {
                 card.question = fields[0];
-                card.answer = answer.replace(QStringLiteral("<br>"), QStringLiteral("\n"));
+                card.answer = answer;
             }
             ++cards;
             take(std::move(card), sink, report);
