@@ -25,9 +25,10 @@ namespace {
     std::abort();
 }
 
-// Lines of the text as an editor counts them: what a CsvError or a record may point at.
+// Lines of the text as an editor counts them, ended by LF, CRLF or CR alone: what a CsvError
+// or a record may point at.
 int lineCount(const QByteArray& csv) {
-    return int(csv.count('\n')) + 1;
+    return int(csv.count('\n') + csv.count('\r') - csv.count("\r\n")) + 1;
 }
 
 void checkLine(int line, const QByteArray& csv, const char* what) {

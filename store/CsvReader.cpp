@@ -150,19 +150,23 @@ void CsvReader::parse(QByteArrayView piece) {
         const bool ends = length < piece.size();
         const QByteArrayView segment = piece.first(ends ? length + 1 : length);
         piece = piece.sliced(segment.size());
-        for (const char c : segment) {
-            if (isControl(c))
-                throw CsvError(m_c->line,
-                               QStringLiteral("a control character (U+%1) that is no text")
-                                   .arg(QString::number(uchar(c), 16).toUpper(), 4, u'0'));
-        }
         if (m_atLineStart && m_options.comments && m_parser->pstate == 0 && segment.front() == '#')
             m_inComment = true;
         m_atLineStart = false;
+        // The first fault in the text wins, however it is cut into pieces: what comes before a
+        // control character is parsed first.
+        const auto control = std::find_if(segment.begin(), segment.end(), isControl);
+        if (control != segment.end()) {
+            if (!m_inComment)
+                feedParser(segment.first(control - segment.begin()));
+            throw CsvError(m_c->line,
+                           QStringLiteral("a control character (U+%1) that is no text")
+                               .arg(QString::number(uchar(*control), 16).toUpper(), 4, u'0'));
+        }
         if (!m_inComment)
             feedParser(segment);
+        m_afterCr = ends && segment.back() == '\r';
         if (ends) {
-            m_afterCr = segment.back() == '\r';
             m_atLineStart = true;
             m_inComment = false;
             lineEnded();
@@ -204,9 +208,11 @@ QByteArray csvField(const std::optional<QString>& value) {
     if (!value)
         return {};
     const QByteArray text = value->toUtf8();
-    const bool quote = text.isEmpty() || text.contains(',') || text.contains('"') ||
-                       text.contains('\n') || text.contains('\r') || text.startsWith(' ') ||
-                       text.startsWith('\t') || text.endsWith(' ') || text.endsWith('\t') ||
+    // A semicolon or a tab, quoted, cannot make a reader take it for the separator.
+    const bool quote = text.isEmpty() || text.contains(',') || text.contains(';') ||
+                       text.contains('\t') || text.contains('"') || text.contains('\n') ||
+                       text.contains('\r') || text.startsWith(' ') || text.startsWith('\t') ||
+                       text.endsWith(' ') || text.endsWith('\t') ||
                        text.startsWith("\xef\xbb\xbf"); // else read as a byte-order mark
     if (!quote)
         return text;

@@ -167,9 +167,10 @@ private slots:
         QTest::newRow("CR alone, quoted CR in a field")
             << QByteArray(Header).replace('\n', '\r') + "1,\"Q\r\",A,P,0,0,0\r2,Q,A,P,0,x,0\r" << 4
             << "TOUGH";
-        QTest::newRow("CRLF and CR mixed")
-            << QByteArray(Header).replace("\n", "\r\n") + "1,Q,A,P,0,0,0\r2,Q,A,P,0,x,0\r\n"
-            << 3 << "TOUGH";
+        QTest::newRow("CRLF, CR and LF mixed")
+            << QByteArray(Header).replace("\n", "\r\n") +
+                   "1,Q,A,P,0,0,0\r2,Q,A,P,0,0,0\n3,Q,A,P,0,x,0\r\n"
+            << 4 << "TOUGH";
         QTest::newRow("semicolons, header in another case")
             << QByteArray("id;QUESTION;answer;Category;Basics;tough;final\n1;Q, yes;A;P;0;no;x\n")
             << 2 << "FINAL";

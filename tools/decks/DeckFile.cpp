@@ -78,9 +78,8 @@ std::optional<Format> findFormat(const QByteArray& head, const QString& path) {
         return Format::Kvtml;
     if (start.startsWith('#') && isAnkiHeader(start))
         return Format::Anki;
-    // A file of one line has no line end left after trimming.
-    const qsizetype end = start.indexOf('\n');
-    const QByteArray firstLine = (end < 0 ? start : start.left(end)).toLower();
+    const qsizetype lineEnd = start.indexOf('\n');
+    const QByteArray firstLine = (lineEnd < 0 ? start : start.left(lineEnd)).toLower();
     for (const char separator : {',', ';', '\t'}) {
         const QList<QByteArray> names = firstLine.trimmed().split(separator);
         if (names.contains("id") && names.contains("question"))
