@@ -10,6 +10,8 @@ packages=(
     libpaper-dev libfontconfig-dev poppler-utils
     fonts-dejavu-core fonts-wqy-microhei fonts-lohit-deva fonts-lohit-guru
     clang libclang-rt-14-dev clang-format
+    # KDE's KVTML library (Qt 5), for the tests' judge of our KVTML only: some 28 MB of archives.
+    libkeduvocdocument-dev
 )
 
 missing=()

@@ -72,4 +72,7 @@ private:
 
 QString lineText(int line);
 
+// The generator our KVTML export names: its files' texts keep their line breaks.
+inline constexpr QStringView OurKvtmlGenerator = u"memvane-bank";
+
 } // namespace decks

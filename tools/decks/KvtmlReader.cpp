@@ -51,6 +51,8 @@ private:
     std::pair<int, int> m_sides;
     std::deque<Entry> m_entries;
     QHash<QString, size_t> m_byKey;
+    // Our own export keeps a card's line breaks; KDE's programs write none and fold white space.
+    bool m_ours = false;
 };
 
 // Text nodes directly under the current element; what is nested deeper (a conjugation, a
@@ -67,13 +69,12 @@ QString Kvtml::directText() {
             m_xml.skipCurrentElement();
             break;
         case QXmlStreamReader::EndElement:
-            // KDE's library keeps a text's words with single spaces between them.
-            return text.simplified();
+            return m_ours ? text.trimmed() : text.simplified();
         default:
             break;
         }
     }
-    return text.simplified();
+    return m_ours ? text.trimmed() : text.simplified();
 }
 
 bool Kvtml::next() {
@@ -217,12 +218,20 @@ std::deque<Entry> Kvtml::read() {
     const bool two = m_xml.attributes().value(QLatin1String("version")).toDouble() >= 2.0;
     if (two) {
         while (next()) {
-            if (m_xml.name() == u"entries")
+            if (m_xml.name() == u"information") {
+                while (next()) {
+                    if (m_xml.name() == u"generator")
+                        m_ours = directText() == OurKvtmlGenerator;
+                    else
+                        m_xml.skipCurrentElement();
+                }
+            } else if (m_xml.name() == u"entries") {
                 readEntries2();
-            else if (m_xml.name() == u"lessons")
+            } else if (m_xml.name() == u"lessons") {
                 readLessons2({});
-            else
+            } else {
                 m_xml.skipCurrentElement(); // word types and Leitner boxes are no lessons
+            }
         }
     } else {
         readKvtml1();
@@ -243,7 +252,31 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
     Kvtml kvtml(file, options.sides);
     std::deque<Entry> entries = kvtml.read();
     const auto [questionSide, answerSide] = options.sides;
-    for (Entry& e : entries) {
+    // KDE's programs keep an entry in one lesson: a card in several lessons is written as
+    // entries of the same texts, and read back as one card in all of them.
+    std::vector<bool> repeated(entries.size());
+    {
+        QHash<std::pair<QString, QString>, Entry*> first;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            Entry& e = entries[i];
+            if (e.question.isEmpty() || e.answer.isEmpty())
+                continue;
+            Entry*& earlier = first[{e.question, e.answer}];
+            if (!earlier) {
+                earlier = &e;
+                continue;
+            }
+            for (const QString& lesson : e.lessons) {
+                if (!earlier->lessons.contains(lesson))
+                    earlier->lessons << lesson;
+            }
+            repeated[i] = true;
+        }
+    }
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (repeated[i])
+            continue;
+        Entry& e = entries[i];
         const QString where = QStringLiteral("entry %1 (line %2)").arg(e.key).arg(e.line);
         Card card;
         card.question = std::move(e.question);

@@ -2,6 +2,7 @@
 
 #include "store/BankError.h"
 #include "store/Categories.h"
+#include "store/SetNames.h"
 
 #include <algorithm>
 
@@ -29,6 +30,26 @@ int distance(const QString& a, const QString& b) {
 bool isTopic(const QString& text) {
     const auto& all = store::categories();
     return std::find(all.begin(), all.end(), text) != all.end();
+}
+
+// A name as our export writes topics and sets, in Anki's tags with _ for each blank.
+QString plainName(const QString& name) {
+    return name.trimmed().replace(u'_', u' ');
+}
+
+// The sets that names give by name: pre-made sets always, custom sets (marks) when asked.
+void takeSets(const QStringList& names, store::Question& q, bool marks) {
+    for (const QString& name : names) {
+        const QString plain = plainName(name);
+        for (size_t i = 0; i < q.sets.size(); ++i) {
+            if (plain.compare(store::premadeSetNames()[i], Qt::CaseInsensitive) == 0)
+                q.sets[i] = 1;
+        }
+        for (size_t i = 0; marks && i < q.marks.size(); ++i) {
+            if (plain.compare(store::customSetName(int(i) + 1), Qt::CaseInsensitive) == 0)
+                q.marks[i] = 1;
+        }
+    }
 }
 
 } // namespace
@@ -83,6 +104,8 @@ std::optional<QString> Placer::topicOf(const QStringList& names) const {
         }
         if (isTopic(name.trimmed()))
             return name.trimmed();
+        if (isTopic(plainName(name)))
+            return plainName(name);
     }
     return m_placement.category;
 }
@@ -126,7 +149,8 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         return std::nullopt;
     }
     store::Question q;
-    if (id && m_byId.contains(*id)) {
+    const bool known = id && m_byId.contains(*id);
+    if (known) {
         q = m_bank[m_byId.value(*id)];
     } else {
         q.id = id.value_or(++m_lastId);
@@ -140,6 +164,8 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         m_identities.insert(card.identity, q.id);
     for (size_t i = 0; i < 3; ++i)
         q.sets[i] |= m_placement.sets[i];
+    // A question the bank has keeps its marks.
+    takeSets(card.names, q, !known);
     if (q.id <= m_bankLastId)
         m_placed.insert(q.id);
     return q;
