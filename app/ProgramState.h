@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/Categories.h"
+
 #include <QString>
 
 #include <array>
@@ -15,8 +17,6 @@ namespace app {
 
 class BankLock;
 
-constexpr int CategoryCount = 15;
-
 // What every window reads and writes; it lives in memory for the run.
 struct ProgramState {
     QString CurrentSQL;
@@ -25,7 +25,7 @@ struct ProgramState {
     std::shared_ptr<store::RecordSet> CardSet;
     QString LastPremadeType;
     QString LastTestType;
-    std::array<QString, CategoryCount> LastCategoryChecks;
+    std::array<QString, store::CategoryCount> LastCategoryChecks;
     QString MarkField;
     std::shared_ptr<store::RecordSet> SavedCardSet;
     std::shared_ptr<store::Engine> Engine;

@@ -2,8 +2,8 @@
 
 namespace store {
 
-const std::array<QString, 15>& categories() {
-    static const std::array<QString, 15> captions = {
+const std::array<QString, CategoryCount>& categories() {
+    static const std::array<QString, CategoryCount> captions = {
         QStringLiteral("The Chemistry of Life"),
         QStringLiteral("Cell Structure and Function"),
         QStringLiteral("Photosynthesis and Cellular Respiration"),
