@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "store/Categories.h"
 
 #include <QWidget>
 
@@ -26,12 +27,10 @@ public:
     FrmOptions();
     ~FrmOptions() override;
 
-    Ui::frmOptions& controls() { return *ui; }
-
     // The control groups, by index.
     std::array<QRadioButton*, 3> TestType{};
     std::array<QRadioButton*, 4> PremadeType{};
-    std::array<QCheckBox*, 15> customCheck{};
+    std::array<QCheckBox*, store::CategoryCount> customCheck{};
 
     void Form_Load();
     void cmdOK_Click();

@@ -18,8 +18,12 @@ foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeE
 endforeach()
 forbid("tools/bank/*" "app/|viewer/|selection/|ui_" "the bank tool stands on the store alone")
 forbid("fuzz/*" "app/|viewer/|selection/|tools/|ui_" "the fuzzers stand on the store alone")
-foreach(folder app selection tests bench tools)
-    forbid("${folder}/*" "ui_FrmMain.h" "the main window's controls are its own")
+# A window's controls are its own; others find them by their layout names.
+forbid("app/*" "ui_FrmMain.h|ui_frmOptions.h|ui_frmSetOptions.h" "a window's controls are its own")
+forbid("viewer/*" "ui_frm" "a window's controls are its own")
+forbid("selection/*" "ui_FrmMain.h|ui_frmAbout.h|ui_frmSplash.h" "a window's controls are its own")
+foreach(folder tests bench tools fuzz)
+    forbid("${folder}/*" "ui_" "a window's controls are its own")
 endforeach()
 
 if(broken)
