@@ -20,8 +20,6 @@ public:
     FrmAbout();
     ~FrmAbout() override;
 
-    Ui::frmAbout& controls() { return *ui; }
-
     void cmdOK_Click();
 
 protected:

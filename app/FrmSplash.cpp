@@ -71,7 +71,8 @@ void FrmSplash::btn_Continue_Click() {
     s.Lock = std::make_shared<BankLock>(s.DbPath);
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();
-    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, store::BankConnectText);
+    s.QuestionDb =
+        s.Engine->openDatabase(s.DbPath, store::Database::Mode::ReadWrite, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
     s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
     store::RecordSet& cards = *s.CardSet;

@@ -20,8 +20,6 @@ public:
     FrmSplash();
     ~FrmSplash() override;
 
-    Ui::frmSplash& controls() { return *ui; }
-
     void btn_Continue_Click();
 
 protected:

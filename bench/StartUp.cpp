@@ -98,7 +98,8 @@ void continueAsToday(app::FrmSplash& splash) {
     s.DbPath = app::bankPath();
     if (!s.Engine)
         s.Engine = std::make_shared<store::Engine>();
-    s.QuestionDb = s.Engine->openDatabase(s.DbPath, false, store::BankConnectText);
+    s.QuestionDb =
+        s.Engine->openDatabase(s.DbPath, store::Database::Mode::ReadWrite, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
     s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
     renumberAsToday(*s.QuestionDb);

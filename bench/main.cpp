@@ -455,10 +455,10 @@ int child(const QStringList& arguments) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform looks for fonts in Qt's own folder unless told otherwise.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR") &&
-        QFile::exists(QStringLiteral("/usr/share/fonts/truetype")))
-        qputenv("QT_QPA_FONTDIR", "/usr/share/fonts/truetype");
+    // The offscreen platform looks for fonts in Qt's own folder unless told otherwise; the
+    // build found the folder of the fonts the tests use.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR") && *MEMVANE_FONT_DIR)
+        qputenv("QT_QPA_FONTDIR", MEMVANE_FONT_DIR);
     qInstallMessageHandler(quietHarmlessWarnings);
     QApplication application(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets in build-fuzz (BUILD_DIR overrides), replays fuzz/regressions/,
-# then fuzzes the targets for 2 x FUZZ_SECONDS (default 60) in all, shared among them. Exits
-# non-zero on any crash.
+# then fuzzes the targets side by side for FUZZ_SECONDS each (default 60). Exits non-zero on any
+# crash.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$PWD"
@@ -11,8 +11,8 @@ targets=(query csv deck)
 
 scripts/install-deps.sh
 
-# memvane_core must carry the coverage and sanitizer instrumentation too, so the flags go in
-# globally here; the fuzz targets add -fsanitize=fuzzer (libFuzzer's main) at link.
+# memvane_store, under the fuzz targets, must carry the coverage and sanitizer instrumentation
+# too, so the flags go in globally here; the fuzz targets add -fsanitize=fuzzer (libFuzzer's main) at link.
 if [ ! -f "$build_dir/build.ninja" ]; then
     cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++ -DMEMVANE_FUZZ=ON -DBUILD_TESTING=OFF \
@@ -46,6 +46,8 @@ for target in "${targets[@]}"; do
     echo "fuzz: $target: $count regression input(s) replayed"
 done
 
+# The targets fuzz side by side, one a core, each for the whole time.
+declare -A pids
 for target in "${targets[@]}"; do
     fuzzer="$build_dir/fuzz/${target}_fuzzer"
     # The scratch corpus lives in the build dir and grows across runs; the seeds are refreshed
@@ -54,18 +56,25 @@ for target in "${targets[@]}"; do
     crashes="$work/crashes-$target"
     mkdir -p "$corpus" "$crashes"
     cp fuzz/corpus/"$target"/* "$corpus"/
-    # The same total time as when there were two targets.
-    share=$((2 * seconds / ${#targets[@]}))
     case "$target" in
     query) max_len=1024 ;;
     *) max_len=4096 ;;
     esac
     log="$work/$target.log"
-    echo "fuzz: $target: fuzzing for $share s (log: $log)"
-    status=0
-    "$fuzzer" "$corpus" -dict="fuzz/$target.dict" -max_total_time="$share" \
+    echo "fuzz: $target: fuzzing for $seconds s (log: $log)"
+    "$fuzzer" "$corpus" -dict="fuzz/$target.dict" -max_total_time="$seconds" \
         -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
-        -artifact_prefix="$crashes/" >"$log" 2>&1 || status=$?
+        -artifact_prefix="$crashes/" >"$log" 2>&1 &
+    pids[$target]=$!
+done
+
+for target in "${targets[@]}"; do
+    fuzzer="$build_dir/fuzz/${target}_fuzzer"
+    corpus="$work/corpus-$target"
+    crashes="$work/crashes-$target"
+    log="$work/$target.log"
+    status=0
+    wait "${pids[$target]}" || status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
     speed=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
     files=$(find "$corpus" -type f | wc -l)

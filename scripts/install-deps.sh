@@ -5,8 +5,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace
-    fonts-liberation xvfb xauth
+    libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace appstream man-db
+    fonts-liberation fontconfig xvfb xauth
     libpaper-dev libfontconfig-dev poppler-utils
     fonts-dejavu-core fonts-wqy-microhei fonts-lohit-deva fonts-lohit-guru
     clang libclang-rt-14-dev clang-format

@@ -15,9 +15,12 @@ else()
     endif()
     message(STATUS "Installing: ${bank} (made from ${CSV})")
 endif()
-# A program on the PATH, for a tarball that can be unpacked anywhere (into ~/.local, say).
+# The program and the bank tool on the PATH, by relative links, for a tarball that can be
+# unpacked anywhere (into ~/.local, say).
 file(MAKE_DIRECTORY "${root}/bin")
-file(CREATE_LINK ../memvane/memvane "${root}/bin/memvane" SYMBOLIC)
+foreach(command memvane memvane-bank)
+    file(CREATE_LINK "../memvane/${command}" "${root}/bin/${command}" SYMBOLIC)
+endforeach()
 if(CMAKE_INSTALL_PREFIX MATCHES "/_CPack_Packages/")
     set(MEMVANE_EXEC "memvane")
 else()

@@ -4,7 +4,15 @@
 # a bounded time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# Each phase says how long the one before it took, and the end how long the whole run took.
+current=
+finish() {
+    [ -z "$current" ] || echo "=== test: $current took $((SECONDS - last)) s"
+}
 phase() {
+    finish
+    last=$SECONDS
+    current="$*"
     echo
     echo "=== test: $*"
 }
@@ -20,5 +28,6 @@ phase "5/6 the suite under ASan, UBSan and LSan"
 scripts/test-sanitizers.sh
 phase "6/6 fuzzing"
 scripts/fuzz.sh
+finish
 echo
-echo "=== test: PASSED: every phase"
+echo "=== test: PASSED: every phase, in $SECONDS s"

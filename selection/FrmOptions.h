@@ -27,8 +27,6 @@ public:
     FrmOptions();
     ~FrmOptions() override;
 
-    Ui::frmOptions& controls() { return *ui; }
-
     // The control groups, by index.
     std::array<QRadioButton*, 3> TestType{};
     std::array<QRadioButton*, 4> PremadeType{};

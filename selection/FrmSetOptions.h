@@ -23,8 +23,6 @@ public:
     FrmSetOptions();
     ~FrmSetOptions() override;
 
-    Ui::frmSetOptions& controls() { return *ui; }
-
     std::array<QRadioButton*, 6> setSelection{};
 
     void cmdOK_Click();

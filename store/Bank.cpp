@@ -19,14 +19,6 @@ namespace store {
 
 namespace {
 
-// The table's columns, quoted, for a statement that names every one in table order.
-QString columnList() {
-    QStringList quoted;
-    for (const QString& column : bankColumns())
-        quoted << quoteName(column);
-    return quoted.join(QStringLiteral(", "));
-}
-
 std::shared_ptr<Database> openBank(const QString& path) {
     return std::make_shared<Database>(path, ConnectText::parse(BankConnectText),
                                       Database::Mode::ReadWrite);
@@ -36,9 +28,10 @@ std::shared_ptr<Database> openBank(const QString& path) {
 class Inserter {
 public:
     explicit Inserter(Database& db)
-        : m_insert(db, QStringLiteral("INSERT INTO %1 (%2) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, "
-                                      "?9, ?10, ?11, ?12, ?13, ?14)")
-                           .arg(quoteName(BankTableName), columnList())) {}
+        : m_insert(db,
+                   QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                       .arg(quoteName(BankTableName), bankColumnList(), bankColumnPlaceholders())) {
+    }
 
     void operator()(const Question& q) {
         m_insert.bind(1, q.id);
@@ -126,8 +119,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
             throw BankError(QStringLiteral("no questions for '%1': Memvane cannot start on an "
                                            "empty bank.")
                                 .arg(path));
-        // Card sets by category then read the index, not every page of the file.
-        db.exec("CREATE INDEX QATABLE_Category ON QATABLE (Category)");
+        db.exec(createBankIndexSql().toUtf8().constData());
         writing.commit();
     }
     if (!building.place())
@@ -142,7 +134,7 @@ void createBank(const QString& path, const std::vector<Question>& questions) {
 std::vector<Question> readBank(const QString& path) {
     auto db = openBank(path);
     Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                              .arg(columnList(), quoteName(BankTableName)));
+                              .arg(bankColumnList(), quoteName(BankTableName)));
     std::vector<Question> questions;
     while (select.step()) {
         Question q;
@@ -183,11 +175,14 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
     auto db = openBank(path);
     ImportCounts counts;
     Database::Transaction writing(*db);
+    const QString table = quoteName(BankTableName);
     Statement find(*db, QStringLiteral("SELECT Question, Answer, Category, BASICS, TOUGH, FINAL "
-                                       "FROM QATABLE WHERE ID = ?1"));
-    Statement update(*db, QStringLiteral("UPDATE QATABLE SET Question = ?2, Answer = ?3, "
+                                       "FROM %1 WHERE ID = ?1")
+                            .arg(table));
+    Statement update(*db, QStringLiteral("UPDATE %1 SET Question = ?2, Answer = ?3, "
                                          "Category = ?4, BASICS = ?5, TOUGH = ?6, FINAL = ?7 "
-                                         "WHERE ID = ?1"));
+                                         "WHERE ID = ?1")
+                              .arg(table));
     Inserter insert(*db);
     IdentityWriter remember(*db);
     questions([&](const Question& q) {

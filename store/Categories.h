@@ -6,8 +6,8 @@
 
 namespace store {
 
-// How many topic categories the study book has: one category box each.
-constexpr int CategoryCount = 15;
+// How many topic categories the study book has: one box each in the Options window.
+inline constexpr int CategoryCount = 15;
 
 // The topic categories of the study book, in its order, as the Category field holds them.
 const std::array<QString, CategoryCount>& categories();

@@ -3,6 +3,7 @@
 #include "store/ConnectText.h"
 #include "store/Error.h"
 #include "store/RecordSet.h"
+#include "store/SqlName.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -162,8 +163,7 @@ const QStringList& Database::columns(const QString& table) {
     auto it = m_columns.find(table.toLower());
     if (it == m_columns.end()) {
         QStringList names;
-        Statement info(*this, QStringLiteral("PRAGMA table_info(\"%1\")")
-                                  .arg(QString(table).replace(u'"', QStringLiteral("\"\""))));
+        Statement info(*this, QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(table)));
         while (info.step())
             names.append(info.column(1).toString());
         it = m_columns.emplace(table.toLower(), names).first;
@@ -288,9 +288,8 @@ QString Database::rowIdName(const QString& table) {
         throw refuse(QStringLiteral("has columns named rowid, oid and _rowid_"));
 
     // A table made WITHOUT ROWID has no row id under any name.
-    const QByteArray probe = QStringLiteral("SELECT %1 FROM \"%2\"")
-                                 .arg(name, QString(table).replace(u'"', QStringLiteral("\"\"")))
-                                 .toUtf8();
+    const QByteArray probe =
+        QStringLiteral("SELECT %1 FROM %2").arg(name, quoteName(table)).toUtf8();
     sqlite3_stmt* stmt = nullptr;
     const int rc =
         sqlite3_prepare_v2(m_handle, probe.constData(), int(probe.size()), &stmt, nullptr);

@@ -1,7 +1,6 @@
 #include "store/Engine.h"
 
 #include "store/ConnectText.h"
-#include "store/Database.h"
 #include "store/Error.h"
 
 #include <sqlcipher/sqlite3.h>
@@ -14,11 +13,9 @@ Engine::Engine() {
                                           .arg(QString::fromUtf8(sqlite3_errstr(rc))));
 }
 
-std::shared_ptr<Database> Engine::openDatabase(const QString& path, bool readOnly,
+std::shared_ptr<Database> Engine::openDatabase(const QString& path, Database::Mode mode,
                                                const QString& connect) {
-    return std::make_shared<Database>(path, ConnectText::parse(connect),
-                                      readOnly ? Database::Mode::ReadOnly
-                                               : Database::Mode::ReadWrite);
+    return std::make_shared<Database>(path, ConnectText::parse(connect), mode);
 }
 
 } // namespace store

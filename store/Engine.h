@@ -1,20 +1,20 @@
 #pragma once
 
+#include "store/Database.h"
+
 #include <QString>
 
 #include <memory>
 
 namespace store {
 
-class Database;
-
 // The database engine: made once, on first use, and kept for the run.
 class Engine {
 public:
     Engine();
 
-    // Always shared: other programs may read and write the bank meanwhile.
-    std::shared_ptr<Database> openDatabase(const QString& path, bool readOnly,
+    // Other programs may read and write the bank meanwhile.
+    std::shared_ptr<Database> openDatabase(const QString& path, Database::Mode mode,
                                            const QString& connect);
 };
 

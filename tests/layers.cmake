@@ -26,8 +26,12 @@ forbid("selection/QueryBuilder.*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWid
        "the query builder knows no windows")
 forbid("fuzz/*" "app/|viewer/|selection/|tools/bank/|tools/print/|ui_"
        "the fuzzers stand on the store and the deck readers")
-foreach(folder app selection tests bench tools)
-    forbid("${folder}/*" "ui_FrmMain.h" "the main window's controls are its own")
+# A window's controls are its own; others find them by their layout names.
+forbid("app/*" "ui_FrmMain.h|ui_frmOptions.h|ui_frmSetOptions.h" "a window's controls are its own")
+forbid("viewer/*" "ui_frm" "a window's controls are its own")
+forbid("selection/*" "ui_FrmMain.h|ui_frmAbout.h|ui_frmSplash.h" "a window's controls are its own")
+foreach(folder tests bench tools fuzz)
+    forbid("${folder}/*" "ui_" "a window's controls are its own")
 endforeach()
 
 if(broken)

@@ -51,7 +51,7 @@ FrmMain::FrmMain()
     prepareCardBox(ui->Question);
     prepareCardBox(ui->Answer);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/memvane.png")));
-    setClientHeight(ShortHeight);
+    setClientHeight(ShortClientHeight);
 
     ui->btn_AnswerToggle->installEventFilter(this);
     connect(ui->GoFirst, &QPushButton::clicked, this, app::handler([this] { GoFirst_Click(); }));
@@ -181,10 +181,10 @@ void FrmMain::btn_AnswerToggle_MouseDown() {
     if (ui->Answer->isVisible()) {
         ui->Answer->setVisible(false);
         ui->btn_AnswerToggle->setText(QStringLiteral("View Answer"));
-        setClientHeight(ShortHeight);
+        setClientHeight(ShortClientHeight);
     } else {
         ui->Answer->setVisible(true);
-        setClientHeight(TallHeight);
+        setClientHeight(TallClientHeight);
         ui->btn_AnswerToggle->setText(QStringLiteral("Hide Answer"));
     }
 }

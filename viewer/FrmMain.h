@@ -41,9 +41,14 @@ public:
     void itmAbout_Click();
     [[noreturn]] void itmExit_Click();
 
-    // Client-area heights below the menu bar, answer hidden and shown.
-    static constexpr int ShortHeight = 211;
-    static constexpr int TallHeight = 211 + (479 - 260);
+    // The window's outer heights as designed, answer hidden and shown. Title bar, borders and
+    // menu bar take the same part of both, so the area below the menu bar grows by their
+    // difference from the designed 211 pixels.
+    static constexpr int ShortOuterHeight = 260;
+    static constexpr int TallOuterHeight = 479;
+    static constexpr int ShortClientHeight = 211;
+    static constexpr int TallClientHeight =
+        ShortClientHeight + (TallOuterHeight - ShortOuterHeight);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

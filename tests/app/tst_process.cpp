@@ -1,6 +1,7 @@
 // The program run as a separate process, for what only a whole process shows: being
 // killed, File > Exit, failures that end it, and banks it must refuse without harm.
 #include "store/BankPassword.h"
+#include "store/BankTable.h"
 #include "tests/support/TestBank.h"
 
 #include <QDeadlineTimer>
@@ -224,10 +225,9 @@ QByteArray oddBankSql(const QString& kind) {
                           "ALTER TABLE QATABLE ADD COLUMN oid INTEGER DEFAULT 1;\n") +
                (kind == "all shadowed" ? "ALTER TABLE QATABLE ADD COLUMN _rowid_ INTEGER;\n" : "");
     if (kind == "without rowid")
-        return "CREATE TABLE cards (ID INTEGER PRIMARY KEY, \"Index\" INTEGER, Question TEXT, "
-               "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, Mark1 "
-               "INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, Mark6 "
-               "INTEGER) WITHOUT ROWID;\n"
+        return QStringLiteral("CREATE TABLE cards (%1) WITHOUT ROWID;\n")
+                   .arg(store::bankColumnDefinitions())
+                   .toUtf8() +
                "INSERT INTO cards SELECT * FROM QATABLE;\n"
                "DROP TABLE QATABLE;\n"
                "ALTER TABLE cards RENAME TO QATABLE;\n";
@@ -592,7 +592,7 @@ private slots:
                           "and chattr +i is not available.");
             }
         } else if (kind == "column") {
-            writeBank(bank, numberedRows(5), Key, {QStringLiteral("\"Index\"")});
+            writeBank(bank, numberedRows(5), Key, {QStringLiteral("Index")});
         } else if (kind == "locked" || kind == "unreadable" || kind.startsWith("folder ")) {
             writeBank(bank, numberedRows(5));
         } else if (kind == "folder") {

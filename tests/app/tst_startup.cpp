@@ -103,7 +103,7 @@ private slots:
         else if (kind == "empty")
             writeBank(folder.bank(), {});
         else if (kind == "column")
-            writeBank(folder.bank(), numberedRows(3), store::BankPassword, {"\"Index\""});
+            writeBank(folder.bank(), numberedRows(3), store::BankPassword, {"Index"});
         const QByteArray before = checksum(folder.bank());
         QCOMPARE(startupError(folder.folder()), error);
         QCOMPARE(checksum(folder.bank()), before);

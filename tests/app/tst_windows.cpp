@@ -4,8 +4,6 @@
 #include "app/Windows.h"
 #include "app/launch.h"
 #include "tests/support/TestBank.h"
-#include "ui_frmAbout.h"
-#include "ui_frmSplash.h"
 #include "viewer/FrmMain.h"
 
 #include <QDir>
@@ -138,7 +136,7 @@ private slots:
         QVERIFY(flags & Qt::CustomizeWindowHint);
         QCOMPARE(splash.windowType(), Qt::Tool); // no task-bar entry
         QCOMPARE(splash.palette().color(QPalette::Window), QColor(Qt::white));
-        QCOMPARE(splash.controls().lblVersion->palette().color(QPalette::WindowText),
+        QCOMPARE(control<QWidget>(splash, "lblVersion")->palette().color(QPalette::WindowText),
                  QColor(0, 0, 128));
         const auto nextFocus = [](QWidget* w) {
             do
@@ -146,12 +144,15 @@ private slots:
             while (w->focusPolicy() == Qt::NoFocus);
             return w;
         };
-        QCOMPARE(nextFocus(splash.controls().btn_Continue), splash.controls().Picture1);
-        QCOMPARE(nextFocus(splash.controls().Picture1), splash.controls().btn_Continue);
+        QCOMPARE(nextFocus(control<QWidget>(splash, "btn_Continue")),
+                 control<QWidget>(splash, "Picture1"));
+        QCOMPARE(nextFocus(control<QWidget>(splash, "Picture1")),
+                 control<QWidget>(splash, "btn_Continue"));
         QCOMPARE(unnamedControls(&splash), QStringList());
         // White everywhere around the frame too.
         const QImage shown = splash.grab().toImage();
-        const QRegion around = QRegion(splash.rect()) - splash.controls().Frame1->geometry();
+        const QRegion around =
+            QRegion(splash.rect()) - control<QWidget>(splash, "Frame1")->geometry();
         int white = 0;
         for (const QRect& part : around) {
             for (int y = part.top(); y <= part.bottom(); ++y) {
@@ -169,17 +170,19 @@ private slots:
             !(about.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
         QCOMPARE(about.minimumSize(), about.maximumSize());
         QCOMPARE(about.palette().color(QPalette::Window), QColor(0, 0, 128));
-        QCOMPARE(nextFocus(about.controls().cmdOK), about.controls().picIcon);
-        QCOMPARE(nextFocus(about.controls().picIcon), about.controls().Picture1);
+        QCOMPARE(nextFocus(control<QWidget>(about, "cmdOK")), control<QWidget>(about, "picIcon"));
+        QCOMPARE(nextFocus(control<QWidget>(about, "picIcon")),
+                 control<QWidget>(about, "Picture1"));
         QCOMPARE(unnamedControls(&about), QStringList());
-        QCOMPARE(about.controls().Line1_1->palette().color(QPalette::Window),
+        QCOMPARE(control<QWidget>(about, "Line1_1")->palette().color(QPalette::Window),
                  QColor(128, 128, 128));
-        QCOMPARE(about.controls().Line1_0->palette().color(QPalette::Window), QColor(Qt::white));
-        const qsizetype disclaimer = about.controls().lblDescription->text().size();
+        QCOMPARE(control<QWidget>(about, "Line1_0")->palette().color(QPalette::Window),
+                 QColor(Qt::white));
+        const qsizetype disclaimer = control<QLabel>(about, "lblDescription")->text().size();
         QVERIFY2(disclaimer > 330 && disclaimer < 400, qPrintable(QString::number(disclaimer)));
-        QCOMPARE(about.controls().lblDescription->text().count(QStringLiteral(". ")), 2);
+        QCOMPARE(control<QLabel>(about, "lblDescription")->text().count(QStringLiteral(". ")), 2);
         // The name picture shows unscaled in a box three rows shorter than the picture.
-        QCOMPARE(about.controls().Picture1->contentsRect().size(), QSize(109, 69));
+        QCOMPARE(control<QWidget>(about, "Picture1")->contentsRect().size(), QSize(109, 69));
     }
 
     void picturesAreOfTheirKind() {
@@ -212,10 +215,10 @@ private slots:
     void aboutEndsByOkEnterEscapeOrCloseBox() {
         for (const char* how : {"ok", "enter", "escape", "close"}) {
             app::FrmAbout& about = app::showWindow<app::FrmAbout>();
-            QCOMPARE(about.controls().lblTitle->text(), QStringLiteral("Memvane"));
-            QCOMPARE(about.controls().cmdOK->geometry(), QRect(283, 175, 84, 23));
+            QCOMPARE(control<QLabel>(about, "lblTitle")->text(), QStringLiteral("Memvane"));
+            QCOMPARE(control<QWidget>(about, "cmdOK")->geometry(), QRect(283, 175, 84, 23));
             if (QByteArray(how) == "ok")
-                QTest::mouseClick(about.controls().cmdOK, Qt::LeftButton);
+                QTest::mouseClick(control<QWidget>(about, "cmdOK"), Qt::LeftButton);
             else if (QByteArray(how) == "enter")
                 QTest::keyClick(&about, Qt::Key_Return);
             else if (QByteArray(how) == "escape")

@@ -47,17 +47,20 @@ function(install_program)
 endfunction()
 function(require_installed root)
     foreach(file memvane/memvane memvane/memvane-bank memvane/readme.txt memvane/db/voreldb.mdb
-                 bin/memvane share/applications/memvane.desktop
-                 share/icons/hicolor/48x48/apps/memvane.png)
+                 bin/memvane bin/memvane-bank share/applications/memvane.desktop
+                 share/icons/hicolor/48x48/apps/memvane.png share/metainfo/memvane.metainfo.xml
+                 share/man/man1/memvane-bank.1)
         if(NOT EXISTS "${root}/${file}")
             message(FATAL_ERROR "not in ${root}: ${file}")
         endif()
     endforeach()
-    file(REAL_PATH "${root}/bin/memvane" program)
-    file(REAL_PATH "${root}/memvane/memvane" real)
-    if(NOT program STREQUAL real)
-        message(FATAL_ERROR "${root}/bin/memvane does not lead to the program: ${program}")
-    endif()
+    foreach(command memvane memvane-bank)
+        file(REAL_PATH "${root}/bin/${command}" program)
+        file(REAL_PATH "${root}/memvane/${command}" real)
+        if(NOT program STREQUAL real)
+            message(FATAL_ERROR "${root}/bin/${command} does not lead to ${real}: ${program}")
+        endif()
+    endforeach()
 endfunction()
 # The menu entry that reads "Exec=" followed by exec in quotes, and a bank without a mark.
 function(require_fresh root exec what)

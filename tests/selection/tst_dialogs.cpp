@@ -6,11 +6,11 @@
 #include "store/Categories.h"
 #include "store/RecordSet.h"
 #include "tests/support/TestBank.h"
-#include "ui_frmOptions.h"
-#include "ui_frmSetOptions.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
 #include <QTest>
 
 using namespace testing;
@@ -175,7 +175,7 @@ private slots:
         QVERIFY(options.windowFlags() & Qt::WindowCloseButtonHint);
         QCOMPARE(selected(options), QStringLiteral("0/0/"));
         QStringList order;
-        QWidget* w = options.controls().cmdOK;
+        QWidget* w = control<QWidget>(options, "cmdOK");
         for (int i = 0; i < 25; ++i, w = w->nextInFocusChain()) {
             while (w->focusPolicy() == Qt::NoFocus)
                 w = w->nextInFocusChain();
@@ -197,7 +197,8 @@ private slots:
         QVERIFY(sets.windowFlags() & Qt::WindowMaximizeButtonHint);
         QVERIFY(!sets.parentWidget()); // a window of its own, with a task-bar entry
         sets.resize(700, 400);
-        QCOMPARE(sets.controls().cmdOK->geometry(), QRect(288, 160, 65, 25)); // nothing moves
+        QCOMPARE(control<QWidget>(sets, "cmdOK")->geometry(),
+                 QRect(288, 160, 65, 25)); // nothing moves
         QVERIFY(sets.setSelection[0]->isChecked());
         QCOMPARE(sets.focusWidget(), sets.setSelection[0]);
         QCOMPARE(unnamedControls(&options), QStringList());
@@ -233,7 +234,7 @@ private slots:
         options.TestType[2]->setChecked(true);
         {
             MessageCatcher catcher;
-            options.controls().cmdOK->click();
+            control<QPushButton>(options, "cmdOK")->click();
             QCOMPARE(
                 catcher.texts(),
                 QStringList{QStringLiteral(
@@ -270,7 +271,7 @@ private slots:
         FrmOptions& options = openOptions();
         options.customCheck[2]->click();
         options.customCheck[9]->click();
-        options.controls().cmdOK->click();
+        control<QPushButton>(options, "cmdOK")->click();
         QVERIFY(!app::loadedWindow<FrmOptions>());
         const MainControls ui(main);
         QCOMPARE(ui.CountLabel->text(), QStringLiteral("1 of 3")); // questions 3, 10, 18
@@ -344,7 +345,7 @@ private slots:
         QTest::keyClick(sets.setSelection[0], Qt::Key_Down);
         QVERIFY(sets.setSelection[1]->isChecked());
         QVERIFY(!app::loadedWindow<FrmOptions>());
-        sets.controls().cmdOK->click();
+        control<QPushButton>(sets, "cmdOK")->click();
         QVERIFY(!app::loadedWindow<FrmSetOptions>());
         QCOMPARE(app::state().MarkField, QStringLiteral("Mark2"));
         QCOMPARE(ui.Mark->text(), QStringLiteral("Add to Custom Set #2"));
@@ -376,12 +377,12 @@ private slots:
         ProgramFolder folder(bankRows());
         viewer::FrmMain& main = startProgram(folder.folder());
         FrmOptions& options = openOptions();
-        options.controls().cmdChangeSet->click();
+        control<QPushButton>(options, "cmdChangeSet")->click();
         QVERIFY(options.TestType[2]->isChecked());
         FrmSetOptions* sets = app::loadedWindow<FrmSetOptions>();
         QVERIFY(sets && sets->isVisible());
         sets->setSelection[4]->setChecked(true);
-        sets->controls().cmdCancel->click();
+        control<QPushButton>(*sets, "cmdCancel")->click();
         QCOMPARE(app::state().MarkField, QStringLiteral("Mark1"));
         QVERIFY(options.TestType[2]->isChecked());
         app::showWindow<FrmSetOptions>().close(); // the close box: same as Cancel

@@ -1,4 +1,5 @@
 #include "store/BankPassword.h"
+#include "store/BankTable.h"
 #include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/Engine.h"
@@ -21,7 +22,7 @@ const QString Connect = store::BankConnectText;
 
 std::shared_ptr<store::Database> open(const QString& path, const QString& connect = Connect) {
     store::Engine engine;
-    return engine.openDatabase(path, false, connect);
+    return engine.openDatabase(path, store::Database::Mode::ReadWrite, connect);
 }
 
 int errorOf(const std::function<void()>& run) {
@@ -286,7 +287,10 @@ private slots:
         // in for it there.
         QFile::setPermissions(bank.bank(), QFile::ReadOwner);
         store::Engine engine;
-        auto db = engine.openDatabase(bank.bank(), ::geteuid() == 0, Connect);
+        auto db = engine.openDatabase(bank.bank(),
+                                      ::geteuid() == 0 ? store::Database::Mode::ReadOnly
+                                                       : store::Database::Mode::ReadWrite,
+                                      Connect);
         auto set = db->openRecordSet(QStringLiteral("SELECT * FROM QATABLE"));
         set->edit();
         set->setField(QStringLiteral("Mark1"), 1);
@@ -339,13 +343,11 @@ private slots:
         if (!sqlcipher.waitForStarted())
             QSKIP("no sqlcipher command");
         sqlcipher.write("PRAGMA key = '" + store::BankPassword.toUtf8() + "';\n");
-        sqlcipher.write(
-            "CREATE TABLE QATABLE (ID INTEGER, \"Index\" INTEGER, Question TEXT, "
-            "Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, FINAL INTEGER, "
-            "Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, Mark5 INTEGER, "
-            "Mark6 INTEGER);\n"
-            "INSERT INTO QATABLE VALUES (7, 0, 'Why?', 'Because.', 'Plants', 1, 0, 0, "
-            "0, 0, -1, 0, 0, 0);\n");
+        sqlcipher.write(QStringLiteral("CREATE TABLE QATABLE (%1);\n")
+                            .arg(store::bankColumnDefinitions(store::IdColumn::Plain))
+                            .toUtf8() +
+                        "INSERT INTO QATABLE VALUES (7, 0, 'Why?', 'Because.', 'Plants', 1, 0, 0, "
+                        "0, 0, -1, 0, 0, 0);\n");
         sqlcipher.closeWriteChannel();
         QVERIFY(sqlcipher.waitForFinished());
         auto db = open(folder.bank());

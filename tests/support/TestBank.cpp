@@ -1,5 +1,4 @@
 #include "tests/support/TestBank.h"
-#include "store/BankPassword.h"
 
 #include "app/Failure.h"
 #include "app/FrmSplash.h"
@@ -7,7 +6,10 @@
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "store/BankPassword.h"
+#include "store/BankTable.h"
 #include "store/Categories.h"
+#include "store/SqlName.h"
 #include "viewer/FrmMain.h"
 
 #include <QAbstractButton>
@@ -100,19 +102,17 @@ void writeBank(const QString& path, const std::vector<Row>& rows, const QString&
                const QStringList& dropColumns) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     Connection c(path, password);
-    QStringList columns = {QStringLiteral("ID INTEGER"),    QStringLiteral("\"Index\" INTEGER"),
-                           QStringLiteral("Question TEXT"), QStringLiteral("Answer TEXT"),
-                           QStringLiteral("Category TEXT"), QStringLiteral("BASICS INTEGER"),
-                           QStringLiteral("TOUGH INTEGER"), QStringLiteral("FINAL INTEGER")};
-    for (int i = 1; i <= 6; ++i)
-        columns << QStringLiteral("Mark%1 INTEGER").arg(i);
-    c.exec(QStringLiteral("CREATE TABLE QATABLE (%1)").arg(columns.join(QStringLiteral(", "))));
+    // A bank as another tool may leave it: ID neither a key nor unique.
+    const QString table = store::quoteName(store::BankTableName);
+    c.exec(QStringLiteral("CREATE TABLE %1 (%2)")
+               .arg(table, store::bankColumnDefinitions(store::IdColumn::Plain)));
     c.exec(QStringLiteral("BEGIN"));
     sqlite3_stmt* stmt = nullptr;
     sqlite3_prepare_v2(c.db,
-                       "INSERT INTO QATABLE (ID, \"Index\", Question, Answer, Category, BASICS, "
-                       "TOUGH, FINAL, Mark1, Mark2, Mark3, Mark4, Mark5, Mark6) VALUES "
-                       "(?1,?2,?3,?4,?5,?6,?7,?8,?9,?10,?11,?12,?13,?14)",
+                       QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                           .arg(table, store::bankColumnList(), store::bankColumnPlaceholders())
+                           .toUtf8()
+                           .constData(),
                        -1, &stmt, nullptr);
     for (const Row& row : rows) {
         if (row.id)
@@ -133,15 +133,20 @@ void writeBank(const QString& path, const std::vector<Row>& rows, const QString&
     }
     sqlite3_finalize(stmt);
     if (!dropColumns.isEmpty()) {
-        for (const QString& drop : dropColumns)
-            columns.removeIf([&](const QString& column) { return column.startsWith(drop + u' '); });
-        QStringList names;
-        for (const QString& column : columns)
-            names << column.section(u' ', 0, 0);
-        c.exec(QStringLiteral("CREATE TABLE short (%1)").arg(columns.join(QStringLiteral(", "))));
-        c.exec(QStringLiteral("INSERT INTO short SELECT %1 FROM QATABLE").arg(names.join(u',')));
-        c.exec(QStringLiteral("DROP TABLE QATABLE"));
-        c.exec(QStringLiteral("ALTER TABLE short RENAME TO QATABLE"));
+        // This engine has no DROP COLUMN: the table is copied without them.
+        QStringList kept;
+        QStringList definitions;
+        for (const QString& column : store::bankColumns()) {
+            if (dropColumns.contains(column))
+                continue;
+            kept << store::quoteName(column);
+            definitions << store::bankColumnDefinition(column, store::IdColumn::Plain);
+        }
+        c.exec(
+            QStringLiteral("CREATE TABLE short (%1)").arg(definitions.join(QStringLiteral(", "))));
+        c.exec(QStringLiteral("INSERT INTO short SELECT %1 FROM %2").arg(kept.join(u','), table));
+        c.exec(QStringLiteral("DROP TABLE %1").arg(table));
+        c.exec(QStringLiteral("ALTER TABLE short RENAME TO %1").arg(table));
     }
     c.exec(QStringLiteral("COMMIT"));
 }
@@ -149,8 +154,8 @@ void writeBank(const QString& path, const std::vector<Row>& rows, const QString&
 QVariant readField(const QString& path, qint64 rowid, const QString& field) {
     Connection c(path);
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql = QStringLiteral("SELECT \"%1\" FROM QATABLE WHERE rowid = %2")
-                               .arg(field)
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 WHERE rowid = %3")
+                               .arg(store::quoteName(field), store::quoteName(store::BankTableName))
                                .arg(rowid)
                                .toUtf8();
     if (sqlite3_prepare_v2(c.db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
@@ -169,16 +174,17 @@ void writeField(const QString& path, qint64 rowid, const QString& field, const Q
         : value.typeId() == QMetaType::QString
             ? u'\'' + value.toString().replace(u'\'', QStringLiteral("''")) + u'\''
             : value.toString();
-    c.exec(QStringLiteral("UPDATE QATABLE SET \"%1\" = %2 WHERE rowid = %3")
-               .arg(field, literal)
+    c.exec(QStringLiteral("UPDATE %1 SET %2 = %3 WHERE rowid = %4")
+               .arg(store::quoteName(store::BankTableName), store::quoteName(field), literal)
                .arg(rowid));
 }
 
 QVariantList readColumn(const QString& path, const QString& field) {
     Connection c(path);
     sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql =
-        QStringLiteral("SELECT \"%1\" FROM QATABLE ORDER BY rowid").arg(field).toUtf8();
+    const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY rowid")
+                               .arg(store::quoteName(field), store::quoteName(store::BankTableName))
+                               .toUtf8();
     if (sqlite3_prepare_v2(c.db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
         throw std::runtime_error("test read failed");
     QVariantList values;

@@ -2,6 +2,7 @@
 
 #include "app/Windows.h"
 #include "store/BankPassword.h"
+#include "tools/automation/Control.h"
 #include "tools/automation/MainControls.h"
 
 #include <QObject>
@@ -23,6 +24,7 @@ class FrmMain;
 
 namespace testing {
 
+using automation::control;
 using automation::MainControls;
 
 struct Row {

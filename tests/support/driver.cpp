@@ -9,7 +9,6 @@
 #include "app/Windows.h"
 #include "app/launch.h"
 #include "tests/support/TestBank.h"
-#include "ui_frmSplash.h"
 #include "viewer/FrmMain.h"
 
 #include <QAbstractButton>
@@ -33,7 +32,8 @@ void play(QStringList steps) {
     const QString step = steps.takeFirst();
     viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
     if (step == "continue")
-        app::loadedWindow<app::FrmSplash>()->controls().btn_Continue->click();
+        automation::control<QPushButton>(*app::loadedWindow<app::FrmSplash>(), "btn_Continue")
+            ->click();
     else if (step == "close-splash")
         app::loadedWindow<app::FrmSplash>()->windowHandle()->close(); // as a close button does
     else if (step == "tick")
