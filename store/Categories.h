@@ -12,4 +12,8 @@ inline constexpr int CategoryCount = 15;
 // The topic categories of the study book, in its order, as the Category field holds them.
 const std::array<QString, CategoryCount>& categories();
 
+// The category closest to text, to suggest in its place: one equal to it but for case, then
+// one that holds it or is held by it, then the nearest in spelling.
+QString closestCategory(const QString& text);
+
 } // namespace store

@@ -16,7 +16,6 @@
 #include <QTextStream>
 
 #include <functional>
-#include <numeric>
 #include <vector>
 
 namespace tools {
@@ -61,38 +60,15 @@ QList<QCommandLineOption> options() {
     };
 }
 
-int editDistance(const QString& a, const QString& b) {
-    std::vector<int> row(size_t(b.size()) + 1);
-    std::iota(row.begin(), row.end(), 0);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int above = row[size_t(j)];
-            row[size_t(j)] = std::min(
-                {above + 1, row[size_t(j) - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row.back();
-}
-
 // The category box a topic name ticks, matched regardless of case.
 size_t topicIndex(const QString& name) {
     const auto& captions = store::categories();
-    size_t closest = 0;
-    int distance = std::numeric_limits<int>::max();
     for (size_t i = 0; i < captions.size(); ++i) {
-        const int d = editDistance(name.toCaseFolded(), captions[i].toCaseFolded());
-        if (d == 0)
+        if (captions[i].compare(name, Qt::CaseInsensitive) == 0)
             return i;
-        if (d < distance) {
-            distance = d;
-            closest = i;
-        }
     }
-    throw BankError(
-        QStringLiteral("unknown topic '%1'; did you mean '%2'?").arg(name, captions[closest]));
+    throw BankError(QStringLiteral("unknown topic '%1'; did you mean '%2'?")
+                        .arg(name, store::closestCategory(name)));
 }
 
 // The choice the options dialog would show for these options.

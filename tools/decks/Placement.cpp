@@ -10,23 +10,6 @@ namespace decks {
 
 namespace {
 
-int distance(const QString& a, const QString& b) {
-    std::vector<int> row(size_t(b.size()) + 1);
-    for (size_t j = 0; j < row.size(); ++j)
-        row[j] = int(j);
-    for (qsizetype i = 1; i <= a.size(); ++i) {
-        int diagonal = row[0];
-        row[0] = int(i);
-        for (qsizetype j = 1; j <= b.size(); ++j) {
-            const int above = row[size_t(j)];
-            row[size_t(j)] = std::min(
-                {above + 1, row[size_t(j - 1)] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row.back();
-}
-
 bool isTopic(const QString& text) {
     const auto& all = store::categories();
     return std::find(all.begin(), all.end(), text) != all.end();
@@ -54,31 +37,12 @@ void takeSets(const QStringList& names, store::Question& q, bool marks) {
 
 } // namespace
 
-QString closestTopic(const QString& text) {
-    const QString wanted = text.trimmed().toLower();
-    QString best;
-    int bestScore = std::numeric_limits<int>::max();
-    for (const QString& caption : store::categories()) {
-        const QString lower = caption.toLower();
-        // A topic that holds the text, or is held by it, comes before any spelling distance.
-        const int score = lower == wanted ? -2
-                          : lower.contains(wanted) || wanted.contains(lower)
-                              ? -1
-                              : distance(lower, wanted);
-        if (score < bestScore) {
-            bestScore = score;
-            best = caption;
-        }
-    }
-    return best;
-}
-
 QString topic(const QString& text, const QString& given) {
     if (isTopic(text))
         return text;
     throw store::BankError(QStringLiteral("%1: '%2' is not one of the fifteen topics; did you "
                                           "mean '%3'?")
-                               .arg(given, text, closestTopic(text)));
+                               .arg(given, text, store::closestCategory(text)));
 }
 
 Placer::Placer(Placement placement, const std::vector<store::Question>& bank,
@@ -121,7 +85,7 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
             m_notes << QStringLiteral("Category '%1' (first at %2) is none of the fifteen "
                                       "topics, so its questions show under no topic; did you "
                                       "mean '%3'?")
-                           .arg(*q.category, card.where, closestTopic(*q.category));
+                           .arg(*q.category, card.where, store::closestCategory(*q.category));
         }
         for (size_t i = 0; i < 3; ++i)
             q.sets[i] |= m_placement.sets[i];

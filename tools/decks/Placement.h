@@ -22,9 +22,6 @@ struct Placement {
 // one otherwise.
 QString topic(const QString& text, const QString& given);
 
-// The topic closest to text, to suggest in its place.
-QString closestTopic(const QString& text);
-
 // Turns cards into questions of a bank: new questions get IDs after the bank's largest, a card
 // the bank has already (by its identity, or else by its question text) keeps its question's ID.
 class Placer {
