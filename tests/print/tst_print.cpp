@@ -1,6 +1,6 @@
+#include "tests/support/BankToolRun.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestBank.h"
-#include "tools/bank/BankCommands.h"
 
 #include <QDir>
 #include <QProcess>
@@ -54,19 +54,10 @@ Pdf readPdf(const QString& path) {
     return pdf;
 }
 
-struct Run {
-    int status;
-    QString out;
-    QString err;
-};
+using Run = testing::BankToolRun;
 
 Run print(const QStringList& args) {
-    QString out, err;
-    QTextStream o(&out), e(&err);
-    const int status = tools::runBankCommand(QStringList{"print"} + args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
+    return testing::bankTool(QStringList{"print"} + args);
 }
 
 // Cards whose question is the one word "frontN" and whose answer is "backN".

@@ -6,9 +6,9 @@
 #include "store/Database.h"
 #include "store/QuestionCsv.h"
 #include "store/RecordSet.h"
+#include "tests/support/BankToolRun.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestBank.h"
-#include "tools/bank/BankCommands.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,22 +21,8 @@ namespace {
 
 const QByteArray Header = "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n";
 
-struct Run {
-    int status;
-    QString out;
-    QString err;
-};
-
-Run bankTool(const QStringList& args) {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    const int status = tools::runBankCommand(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
+using Run = testing::BankToolRun;
+using testing::bankTool;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

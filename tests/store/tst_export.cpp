@@ -1,6 +1,6 @@
 #include "store/Bank.h"
+#include "tests/support/BankToolRun.h"
 #include "tests/support/TestBank.h"
-#include "tools/bank/BankCommands.h"
 #include "tools/decks/DeckFile.h"
 
 #include <QFile>
@@ -12,13 +12,10 @@
 namespace {
 
 int bankTool(const QStringList& args, QString* err = nullptr) {
-    QString out, error;
-    QTextStream o(&out), e(&error);
-    const int status = tools::runBankCommand(args, o, e);
-    e.flush();
+    const testing::BankToolRun run = testing::bankTool(args);
     if (err)
-        *err = error;
-    return status;
+        *err = run.err;
+    return run.status;
 }
 
 // The shipped questions with marks in four custom sets.

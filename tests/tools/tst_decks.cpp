@@ -3,8 +3,8 @@
 #include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/RecordSet.h"
+#include "tests/support/BankToolRun.h"
 #include "tests/support/TestBank.h"
-#include "tools/bank/BankCommands.h"
 #include "tools/decks/DeckFile.h"
 
 #include <QDir>
@@ -16,22 +16,8 @@
 
 namespace {
 
-struct Run {
-    int status;
-    QString out;
-    QString err;
-};
-
-Run bankTool(const QStringList& args) {
-    QString out;
-    QString err;
-    QTextStream o(&out);
-    QTextStream e(&err);
-    const int status = tools::runBankCommand(args, o, e);
-    o.flush();
-    e.flush();
-    return {status, out, err};
-}
+using Run = testing::BankToolRun;
+using testing::bankTool;
 
 void writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "tools/bank/BankCommands.h"
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+namespace testing {
+
+// What memvane-bank said and ended with, run in this process; for the tests that link the bank
+// tool's library.
+struct BankToolRun {
+    int status;
+    QString out;
+    QString err;
+};
+
+inline BankToolRun bankTool(const QStringList& args) {
+    QString out;
+    QString err;
+    QTextStream o(&out);
+    QTextStream e(&err);
+    const int status = tools::runBankCommand(args, o, e);
+    o.flush();
+    e.flush();
+    return {status, out, err};
+}
+
+} // namespace testing
