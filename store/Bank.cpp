@@ -6,6 +6,7 @@
 #include "store/Error.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
+#include "store/Schema.h"
 #include "store/Statement.h"
 
 #include <QFileInfo>
@@ -207,10 +208,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
         Database db(building.path(), ConnectText::parse(BankConnectText),
                     Database::Mode::CreateNew);
         Database::Transaction writing(db);
-        db.exec("CREATE TABLE QATABLE (ID INTEGER PRIMARY KEY NOT NULL, \"Index\" INTEGER, "
-                "Question TEXT, Answer TEXT, Category TEXT, BASICS INTEGER, TOUGH INTEGER, "
-                "FINAL INTEGER, Mark1 INTEGER, Mark2 INTEGER, Mark3 INTEGER, Mark4 INTEGER, "
-                "Mark5 INTEGER, Mark6 INTEGER)");
+        createQuestionTable(db);
         Inserter insert(db);
         questions([&](const Question& q) {
             insert(q);
@@ -220,8 +218,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
             throw BankError(QStringLiteral("no questions for '%1': Memvane cannot start on an "
                                            "empty bank.")
                                 .arg(path));
-        // Card sets by category then read the index, not every page of the file.
-        db.exec("CREATE INDEX QATABLE_Category ON QATABLE (Category)");
+        createIndexes(db);
         writing.commit();
     }
     if (!building.place())
@@ -302,6 +299,7 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
         update.run();
         ++counts.updated;
     });
+    addStartIndex(*db);
     writing.commit();
     return counts;
 }

@@ -5,6 +5,7 @@
 #include "store/CsvReader.h"
 #include "store/Error.h"
 #include "store/NewFile.h"
+#include "store/Schema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -97,7 +98,9 @@ void exportCsv(const QStringList& args, QTextStream& out) {
 }
 
 void check(const QStringList& args, QTextStream& out) {
-    const auto questions = store::readBank(args[0]);
+    const QString& bank = args.last();
+    const bool added = args.size() == 2 && store::addStartIndex(bank);
+    const auto questions = store::readBank(bank);
     const auto& captions = store::categories();
     QMap<QString, int> perCategory;
     std::array<int, 3> perSet{};
@@ -133,6 +136,10 @@ void check(const QStringList& args, QTextStream& out) {
     out << (indexOff == 0
                 ? QStringLiteral("Index = ID in every question.\n")
                 : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+    out << (added                        ? QStringLiteral("Start-up index: added.\n")
+            : store::hasStartIndex(bank) ? QStringLiteral("Start-up index: present.\n")
+                                         : QStringLiteral("Start-up index: missing; memvane-bank "
+                                                          "check --fix BANK adds it.\n"));
 }
 
 const QList<Command>& commands() {
@@ -151,10 +158,12 @@ const QList<Command>& commands() {
         {QStringLiteral("export"), QStringLiteral("export BANK CSV"),
          QStringLiteral("Writes the whole bank, marks included, as CSV that create reads back."),
          exportCsv},
-        {QStringLiteral("check"), QStringLiteral("check BANK"),
+        {QStringLiteral("check"), QStringLiteral("check [--fix] BANK"),
          QStringLiteral("Opens the bank with the program's key and reports its questions per "
                         "category and set, categories that match no category box, null texts, "
-                        "and whether Index equals ID."),
+                        "whether Index equals ID, and whether the bank has the index on ID and "
+                        "Index that lets the program start fast. --fix adds that index to a bank "
+                        "made by an older tool."),
          check},
     };
     return list;
@@ -167,8 +176,17 @@ QString overview() {
     return text + QStringLiteral("\nmemvane-bank COMMAND --help tells more.\n");
 }
 
-int expectedArgs(const Command& c) {
-    return int(c.usage.count(u' '));
+// Whether args are what the usage asks for; a word in square brackets is an option, given as
+// written or left out.
+bool fits(const Command& c, const QStringList& args) {
+    qsizetype at = 0;
+    for (const QString& word : c.usage.split(u' ').mid(1)) {
+        if (!word.startsWith(u'['))
+            ++at;
+        else if (at < args.size() && args[at] == word.mid(1, word.size() - 2))
+            ++at;
+    }
+    return at == args.size();
 }
 
 } // namespace
@@ -190,7 +208,7 @@ int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& 
         out << "Usage: memvane-bank " << it->usage << "\n\n" << it->help << "\n";
         return 0;
     }
-    if (args.size() != expectedArgs(*it)) {
+    if (!fits(*it, args)) {
         err << "Usage: memvane-bank " << it->usage << "\n";
         return 2;
     }
