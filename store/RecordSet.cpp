@@ -268,12 +268,18 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
                  to ? quoteName(m_columns[*to]) : QStringLiteral("NULL"), quoteName(m_table),
                  index ? QStringLiteral(" INDEXED BY ") + quoteName(*index) : QString()));
     const Statement::Use scanning(scan);
+    // A record written while the scan reads an index may come back once more: its row id
+    // is then behind the next member's, and it is passed over like a record added since the
+    // set opened, which is no member.
     bool row = scan.step();
+    qint64 scanned = row ? scan.columnInt64(0) : 0;
     for (m_pos = 0; m_pos < qint64(m_rows.size()); ++m_pos) {
         const qint64 rowId = m_rows[size_t(m_pos)];
-        while (row && scan.columnInt64(0) < rowId)
-            row = scan.step(); // a record added since the set opened is no member
-        if (!row || scan.columnInt64(0) != rowId)
+        while (row && scanned < rowId) {
+            row = scan.step();
+            scanned = row ? scan.columnInt64(0) : 0;
+        }
+        if (!row || scanned != rowId)
             throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
         const qint64 value = valueOf(scan.column(1));
         if (!to)
@@ -288,6 +294,7 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
             writeRow(update, rowId);
         }
         row = scan.step();
+        scanned = row ? scan.columnInt64(0) : 0;
     }
 }
 

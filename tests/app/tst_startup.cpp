@@ -249,6 +249,23 @@ private slots:
         QCOMPARE(checksum(folder.bank()) == before, written.isEmpty());
     }
 
+    // The bank tool's banks keep ID as the row id and carry the index, so the scan reads the
+    // very index that each write of Index changes; every record must still be written once.
+    void aFirstStartOnTheToolsBankRenumbersEveryRecord() {
+        ProgramFolder folder({});
+        std::vector<store::Question> questions(5000);
+        for (size_t i = 0; i < questions.size(); ++i) {
+            questions[i].id = qint64(i) + 1;
+            questions[i].index = 5000 - qint64(i);
+            questions[i].question = QStringLiteral("Question %1").arg(i + 1);
+        }
+        store::createBank(folder.bank(), questions);
+        viewer::FrmMain& main = startProgram(folder.folder());
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("1 of 5000"));
+        QCOMPARE(sqlite3_total_changes(app::state().QuestionDb->handle()), 5000);
+        QCOMPARE(readColumn(folder.bank(), "Index"), readColumn(folder.bank(), "ID"));
+    }
+
     void failuresReadAsRunTimeErrors() {
         QCOMPARE(app::failureText(std::make_exception_ptr(
                      store::Error(3024, QStringLiteral("Could not find file 'x'.")))),
