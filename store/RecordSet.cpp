@@ -281,7 +281,8 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
         }
         if (!row || scanned != rowId)
             throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
-        const qint64 value = valueOf(scan.column(1));
+        const qint64 value =
+            scan.columnIsInteger(1) ? scan.columnInt64(1) : valueOf(scan.column(1));
         if (!to)
             columnIndex(field); // reports the missing field
         // Writing the number stores that integer unless the column's type makes a text or a
