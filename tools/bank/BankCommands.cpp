@@ -99,8 +99,8 @@ void exportCsv(const QStringList& args, QTextStream& out) {
 
 void check(const QStringList& args, QTextStream& out) {
     const QString& bank = args.last();
-    const bool added = args.size() == 2 && store::addStartIndex(bank);
     const auto questions = store::readBank(bank);
+    const bool added = args.size() == 2 && store::addStartIndex(bank);
     const auto& captions = store::categories();
     QMap<QString, int> perCategory;
     std::array<int, 3> perSet{};
