@@ -116,6 +116,9 @@ BankInfo bankIn(const QString& dir, int questions, bool startIndex) {
                 throw std::runtime_error("cannot rename " + part.toStdString());
         }
     }
+    // A folder kept from a run before the bank tool made the index holds a bank without it.
+    if (startIndex && store::addStartIndex(bank.firstStart))
+        QFile::remove(bank.file);
     require(store::hasStartIndex(bank.firstStart) == startIndex,
             "the bank has the start-up index, or lacks it, as its folder says");
     if (!QFile::exists(bank.file))
