@@ -1,8 +1,11 @@
 #include "bench/BenchBank.h"
 
 #include "app/ProgramFolder.h"
+#include "bench/Check.h"
+#include "bench/RawBank.h"
 #include "store/Bank.h"
 #include "store/Categories.h"
+#include "store/Schema.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,15 +96,31 @@ void copySynced(const QString& from, const QString& to) {
 
 } // namespace
 
-BankInfo bankIn(const QString& dir, int questions) {
+BankInfo bankIn(const QString& dir, int questions, bool startIndex) {
     BankInfo bank;
     bank.questions = questions;
-    bank.folder = QDir(dir).absoluteFilePath(QStringLiteral("bank-%1").arg(questions));
+    bank.startIndex = startIndex;
+    bank.folder = QDir(dir).absoluteFilePath(
+        QString::fromLatin1(startIndex ? "bank-%1" : "bank-%1-no-index").arg(questions));
     QDir().mkpath(bank.folder + QStringLiteral("/db"));
     bank.file = app::bankPath(bank.folder);
     bank.firstStart = bank.folder + QStringLiteral("/first-start.mdb");
-    if (!QFile::exists(bank.firstStart))
-        makeBank(bank.firstStart, questions);
+    if (!QFile::exists(bank.firstStart)) {
+        if (startIndex) {
+            makeBank(bank.firstStart, questions);
+        } else {
+            const QString part = bank.firstStart + QStringLiteral(".part");
+            copySynced(bankIn(dir, questions).firstStart, part);
+            RawBank(part).exec(("DROP INDEX " + store::StartIndexName).toUtf8().constData());
+            if (!QFile::rename(part, bank.firstStart))
+                throw std::runtime_error("cannot rename " + part.toStdString());
+        }
+    }
+    // A folder kept from a run before the bank tool made the index holds a bank without it.
+    if (startIndex && store::addStartIndex(bank.firstStart))
+        QFile::remove(bank.file);
+    require(store::hasStartIndex(bank.firstStart) == startIndex,
+            "the bank has the start-up index, or lacks it, as its folder says");
     if (!QFile::exists(bank.file))
         copySynced(bank.firstStart, bank.file);
     return bank;

@@ -35,8 +35,8 @@ QByteArray selectCategoryRows(int categories) {
 }
 
 RawBank::RawBank(const QString& path) {
-    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READWRITE,
-                        nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
         const std::string message = sqlite3_errmsg(m_db);
         sqlite3_close_v2(m_db);
         throw std::runtime_error("cannot open " + path.toStdString() + ": " + message);

@@ -8,7 +8,7 @@
 #include "bench/Check.h"
 #include "bench/Paint.h"
 #include "bench/RawBank.h"
-#include "store/BankPassword.h"
+#include "store/Bank.h"
 #include "store/Database.h"
 #include "store/Engine.h"
 #include "store/RecordSet.h"
@@ -17,10 +17,15 @@
 #include "viewer/FrmMain.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QVBoxLayout>
 
 #include <cstdio>
+#include <ctime>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 
@@ -29,85 +34,32 @@ namespace bench {
 namespace {
 
 const QString ProgramKind = QStringLiteral("program");
-const QString TodayKind = QStringLiteral("today");
 const QString RawKind = QStringLiteral("raw");
+const QString SplashKind = QStringLiteral("splash");
+const QString BareKind = QStringLiteral("bare");
 
-QString quoteName(const QString& name) {
-    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+double monotonicMicros() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e6 + double(now.tv_nsec) / 1e3;
 }
 
-int columnIndex(const QStringList& columns, const QString& name) {
-    for (int i = 0; i < int(columns.size()); ++i) {
-        if (columns[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
+// The least a window with a label and a button costs: Qt's own style, the application's
+// default font, no pictures.
+class BareFirstWindow : public QWidget {
+public:
+    BareFirstWindow() {
+        setObjectName(QStringLiteral("bare"));
+        auto* label = new QLabel(QStringLiteral("Memvane"), this);
+        label->setObjectName(QStringLiteral("label"));
+        auto* button = new QPushButton(QStringLiteral("Continue"), this);
+        button->setObjectName(QStringLiteral("button"));
+        auto* layout = new QVBoxLayout(this);
+        layout->addWidget(label);
+        layout->addWidget(button);
+        resize(492, 230);
     }
-    throw std::runtime_error("no field " + name.toStdString());
-}
-
-// The renumbering of today's start-up, as the main branch runs it: its record set collects
-// the row ids with a scan of the whole table in row order; then, in one transaction, every
-// record is edited: the read of ID and the update of Index each build their SQL text and
-// look their statement up by it. Kept here only as the reference of today's start-up.
-void renumberAsToday(store::Database& db) {
-    const QString table = QStringLiteral("QATABLE");
-    const QString rowId = QStringLiteral("rowid");
-    std::vector<qint64> rows;
-    {
-        store::Statement& select = db.statement(
-            QStringLiteral("SELECT %1 FROM %2 ORDER BY %1").arg(rowId, quoteName(table)));
-        const store::Statement::Use selecting(select);
-        while (select.step())
-            rows.push_back(select.columnInt64(0));
-    }
-    store::Database::Transaction renumbering(db);
-    for (const qint64 row : rows) {
-        const QStringList& columns = db.columns(table);
-        const QStringList read = {quoteName(columns[columnIndex(columns, QStringLiteral("ID"))])};
-        store::Statement& select =
-            db.statement(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
-                             .arg(read.join(QStringLiteral(", ")), quoteName(table), rowId));
-        QVariantList values;
-        {
-            const store::Statement::Use reading(select);
-            select.bind(1, row);
-            require(select.step(), "today's loop reads every record");
-            values = {select.column(0)};
-        }
-
-        const QVariantList written = {values.constFirst().toLongLong()};
-        const QString assignments =
-            quoteName(columns[columnIndex(columns, QStringLiteral("Index"))]) +
-            QStringLiteral(" = ?%1").arg(written.size());
-        store::Statement& update = db.statement(QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?%4")
-                                                    .arg(quoteName(table), assignments, rowId)
-                                                    .arg(written.size() + 1));
-        const store::Statement::Use writing(update);
-        update.bind(1, written[0]);
-        update.bind(2, row);
-        while (update.step()) {
-        }
-        require(db.changes() == 1, "today's loop writes every record");
-    }
-    renumbering.commit();
-}
-
-// Continue as today: the same steps, with today's renumbering in place of the new one. The
-// main window needs a record set of the current kind, so one is opened beside today's.
-void continueAsToday(app::FrmSplash& splash) {
-    app::ProgramState& s = app::state();
-    s.DbPath = app::bankPath();
-    if (!s.Engine)
-        s.Engine = std::make_shared<store::Engine>();
-    s.QuestionDb =
-        s.Engine->openDatabase(s.DbPath, store::Database::Mode::ReadWrite, store::BankConnectText);
-    s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
-    s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
-    renumberAsToday(*s.QuestionDb);
-    s.CardSet->moveFirst();
-    s.MarkField = QStringLiteral("Mark1");
-    app::showWindow<viewer::FrmMain>();
-    splash.close();
-}
+};
 
 // Every kind of start-up is timed from the same state of its process: the start-up window on
 // screen, waiting for Continue. Key derivation alone ran 1.9x slower in a process that had not
@@ -121,14 +73,11 @@ app::FrmSplash& waitingForContinue(const QString& folder) {
     return *splash;
 }
 
-Sample programStartUp(const QString& folder, bool today) {
+Sample programStartUp(const QString& folder) {
     app::FrmSplash* splash = &waitingForContinue(folder);
     PaintWatch painted({QStringLiteral("Question"), QStringLiteral("CountLabel")});
     const Sample sample = measure([&] {
-        if (today)
-            continueAsToday(*splash);
-        else
-            splash->btn_Continue_Click();
+        splash->btn_Continue_Click();
         waitForPaint(painted);
     });
     viewer::FrmMain* main = app::loadedWindow<viewer::FrmMain>();
@@ -163,13 +112,37 @@ Sample rawStartUp(const QString& folder) {
 
 int startUpChild(const QString& kind, const QString& path) {
     Sample sample;
-    if (kind == ProgramKind || kind == TodayKind)
-        sample = programStartUp(path, kind == TodayKind);
+    if (kind == ProgramKind)
+        sample = programStartUp(path);
     else if (kind == RawKind)
         sample = rawStartUp(path);
     else
         throw std::runtime_error("no such start-up: " + kind.toStdString());
     std::printf("sample %.1f %.1f\n", sample.wall, sample.cpu);
+    std::fflush(stdout);
+    return 0;
+}
+
+// From the start of the process to the first paint of every part of the window: the time
+// at that paint (the parent knows when it started the process) and the CPU time so far.
+int windowChild(const QString& kind) {
+    std::unique_ptr<PaintWatch> painted;
+    std::unique_ptr<BareFirstWindow> bare;
+    if (kind == SplashKind) {
+        painted = std::make_unique<PaintWatch>(
+            QStringList{QStringLiteral("btn_Continue"), QStringLiteral("lblProductName"),
+                        QStringLiteral("Image1"), QStringLiteral("Picture1")});
+        app::launch();
+    } else if (kind == BareKind) {
+        painted = std::make_unique<PaintWatch>(
+            QStringList{QStringLiteral("label"), QStringLiteral("button")});
+        bare = std::make_unique<BareFirstWindow>();
+        bare->show();
+    } else
+        throw std::runtime_error("no such window: " + kind.toStdString());
+    waitForPaint(*painted);
+    const double paintedAt = monotonicMicros();
+    std::printf("sample %.1f %.1f\n", paintedAt, processCpuMicros());
     std::fflush(stdout);
     return 0;
 }
@@ -184,16 +157,30 @@ QByteArray runChild(const QStringList& arguments) {
     return child.readAllStandardOutput();
 }
 
-Sample runStartUp(StartUp kind, const BankInfo& bank) {
-    const QString name = kind == StartUp::Program ? ProgramKind
-                         : kind == StartUp::Today ? TodayKind
-                                                  : RawKind;
-    const QByteArray out =
-        runChild({QStringLiteral("--child"), QStringLiteral("startup-") + name, bank.folder});
+namespace {
+
+Sample sampleOf(const QByteArray& out) {
     const QList<QByteArray> words = out.mid(out.indexOf("sample ")).trimmed().split(' ');
     if (words.size() < 3 || words[0] != "sample")
-        throw std::runtime_error("a start-up child printed no sample");
+        throw std::runtime_error("a child printed no sample");
     return {words[1].toDouble(), words[2].toDouble()};
+}
+
+} // namespace
+
+Sample runStartUp(StartUp kind, const BankInfo& bank) {
+    const QString name = kind == StartUp::Program ? ProgramKind : RawKind;
+    return sampleOf(
+        runChild({QStringLiteral("--child"), QStringLiteral("startup-") + name, bank.folder}));
+}
+
+Sample runFirstWindow(FirstWindow kind) {
+    const double started = monotonicMicros();
+    Sample sample = sampleOf(runChild(
+        {QStringLiteral("--child"),
+         QStringLiteral("window-") + (kind == FirstWindow::Splash ? SplashKind : BareKind)}));
+    sample.wall -= started;
+    return sample;
 }
 
 } // namespace bench

@@ -7,6 +7,8 @@
 //                memvane-bench in the system's temporary folder)
 //       --large  adds the bank of 1,000,000 questions (some minutes more)
 //       --print  only the figures of memvane-bank print
+//       --decks  only the figures of memvane-bank import on other programs' decks
+//       --start-up-only  measures start-up alone
 //   memvane-bench --child KIND ...      one measured run in a fresh process (used by the above)
 #include "app/Failure.h"
 #include "app/launch.h"
@@ -23,6 +25,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocale>
 #include <QSysInfo>
 #include <QTemporaryDir>
@@ -31,6 +34,7 @@
 #include <sqlcipher/sqlite3.h>
 
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -48,6 +52,7 @@ constexpr int SmallBank = 300;
 constexpr int MiddleBank = 32767;
 constexpr int LargeBank = 1000000;
 constexpr int PeakRuns = 3;
+constexpr int WindowRounds = 11;
 
 // The offscreen platform warns on every raise() of a shown window; that says nothing here.
 void quietHarmlessWarnings(QtMsgType type, const QMessageLogContext& context,
@@ -80,7 +85,6 @@ long long notRenumbered(const BankInfo& bank) {
 
 struct StartUpFigures {
     Comparison renumbered; // program against the bare engine, on a renumbered bank
-    Comparison today;      // program against today's loop, on a renumbered bank
     Comparison firstStart; // program against the bare engine, every Index to write
 };
 
@@ -90,41 +94,51 @@ StartUpFigures measureStartUps(const BankInfo& bank) {
     bench::runStartUp(StartUp::Program, bank); // renumbers, and brings the file into memory
     require(notRenumbered(bank) == 0, "start-up leaves Index = ID");
 
-    const int rounds = large ? 5 : 7;
-    std::vector<Sample> program;
-    std::vector<Sample> raw;
-    std::vector<Sample> today;
-    const StartUp order[] = {StartUp::Program, StartUp::Raw, StartUp::Today};
-    for (int round = 0; round < rounds; ++round) {
-        // The order turns each round, so no side always follows the same one.
-        for (int i = 0; i < 3; ++i) {
-            const StartUp kind = order[(round + i) % 3];
-            const Sample sample = bench::runStartUp(kind, bank);
-            (kind == StartUp::Program ? program
-             : kind == StartUp::Raw   ? raw
-                                      : today)
-                .push_back(sample);
+    const auto alternate = [](int rounds, const std::function<void()>& before,
+                              const std::function<Sample(StartUp)>& run) {
+        std::vector<Sample> program;
+        std::vector<Sample> raw;
+        for (int round = 0; round < rounds; ++round) {
+            // The order turns each round, so no side always follows the same one.
+            for (int i = 0; i < 2; ++i) {
+                const StartUp kind = (round + i) % 2 == 0 ? StartUp::Program : StartUp::Raw;
+                before();
+                (kind == StartUp::Program ? program : raw).push_back(run(kind));
+            }
         }
-    }
+        return Comparison{bench::median(program), bench::median(raw), rounds};
+    };
+    figures.renumbered = alternate(
+        large ? 5 : 9, [] {}, [&](StartUp kind) { return bench::runStartUp(kind, bank); });
     require(notRenumbered(bank) == 0, "every start-up leaves Index = ID");
-    figures.renumbered = {bench::median(program), bench::median(raw), rounds};
-    figures.today = {bench::median(program), bench::median(today), rounds};
-
-    const int firstRounds = large ? 3 : 5;
-    std::vector<Sample> firstProgram;
-    std::vector<Sample> firstRaw;
-    for (int round = 0; round < firstRounds; ++round) {
-        for (int i = 0; i < 2; ++i) {
-            const bool programFirst = (round + i) % 2 == 0;
+    figures.firstStart = alternate(
+        large ? 3 : 5,
+        [&] {
             bench::restoreFirstStart(bank);
             require(notRenumbered(bank) == bank.questions, "the first start has all to write");
-            (programFirst ? firstProgram : firstRaw)
-                .push_back(bench::runStartUp(programFirst ? StartUp::Program : StartUp::Raw, bank));
+        },
+        [&](StartUp kind) {
+            const Sample sample = bench::runStartUp(kind, bank);
             require(notRenumbered(bank) == 0, "the first start renumbers every record");
+            return sample;
+        });
+    return figures;
+}
+
+// The start-up window against a plain window with a label and a button, each from the start
+// of a fresh process to its first paint, alternating.
+Comparison measureFirstWindows() {
+    std::vector<Sample> splash;
+    std::vector<Sample> bare;
+    for (int round = 0; round < WindowRounds; ++round) {
+        for (int i = 0; i < 2; ++i) {
+            const bool splashNow = (round + i) % 2 == 0;
+            (splashNow ? splash : bare)
+                .push_back(bench::runFirstWindow(splashNow ? bench::FirstWindow::Splash
+                                                           : bench::FirstWindow::Bare));
         }
     }
-    figures.firstStart = {bench::median(firstProgram), bench::median(firstRaw), firstRounds};
-    return figures;
+    return {bench::median(splash), bench::median(bare), WindowRounds};
 }
 
 // --- The report ---------------------------------------------------------------------------
@@ -235,7 +249,78 @@ QString machine() {
              QSysInfo::kernelVersion());
 }
 
-int runAll(const QString& parent, bool withLarge) {
+// The start-up window and Continue added up, against the bare window and the bare engine;
+// Continue alone also has a target of its own, in time.
+void printStartToFirstCard(const Comparison& window, const std::vector<Figure>& continues,
+                           const std::map<int, double>& continueLimit) {
+    out(QStringLiteral("| Bank | Questions | Start-up window | Continue | Start to first card | "
+                       "Bare window + bare engine | Ratio | Continue target | Result |"));
+    out(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---|---|"));
+    for (const Figure& figure : continues) {
+        for (const auto& [size, c] : figure.bySize) {
+            const double total = window.program.wall + c.program.wall;
+            const double baseline = window.baseline.wall + c.baseline.wall;
+            const auto limit = continueLimit.find(size);
+            const bool judged = &figure == &continues.front() && limit != continueLimit.end();
+            out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 | %7 | %8 | %9 |")
+                    .arg(figure.name, count(size), duration(window.program.wall),
+                         duration(c.program.wall), duration(total), duration(baseline),
+                         times(total / baseline))
+                    .arg(judged ? QStringLiteral("≤ %1").arg(duration(limit->second))
+                                : QStringLiteral("—"),
+                         !judged ? QStringLiteral("—")
+                         : c.program.wall <= limit->second && c.program.cpu <= limit->second
+                             ? QStringLiteral("met")
+                             : QStringLiteral("MISSED")));
+        }
+    }
+}
+
+void printStartUp(const QString& parent, const Comparison& window,
+                  const std::vector<Figure>& startUps) {
+    out(QStringLiteral("## Memvane benchmark"));
+    out(QString());
+    out(QStringLiteral("%1; Qt %2, SQLCipher on SQLite %3, build %4, platform %5; banks in %6. "
+                       "Times are medians; CPU is the process's CPU time (all threads, user and "
+                       "system), which waiting for the disk's sync does not count in.")
+            .arg(machine(), QString::fromLatin1(qVersion()),
+                 QString::fromLatin1(sqlite3_libversion()),
+                 QStringLiteral(MEMVANE_BENCH_BUILD_TYPE), QGuiApplication::platformName(),
+                 QDir(parent).absolutePath()));
+    out(QString());
+    out(QStringLiteral(
+        "Start to first card is the start-up window's appearance and Continue's work, not the "
+        "user's wait between them. The start-up window: from the start of a fresh process to "
+        "the first paint of its button, product name and both pictures, against a plain "
+        "window with a label and a button, Qt's own style and font, from the start of its "
+        "process to the paint of both; the two alternate. CPU is the child's from its start. "
+        "Continue: every run is a fresh process that shows the start-up window and waits, as "
+        "the program does for Continue; from there the program is timed from the Continue "
+        "click to the first paint of the main window's question and counter, which an event "
+        "filter sees while the event loop runs, and the baseline over its own work; program "
+        "and baseline alternate one by one, their order turning each round."));
+    out(QString());
+    out(QStringLiteral("| Figure | Runs | Program wall | Program CPU | Bare window wall | Bare "
+                       "window CPU | Wall ratio | CPU ratio | Target | Result |"));
+    out(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|---:|---|---|"));
+    out(QStringLiteral("| Start-up window | %1 | %2 | %3 | %4 | %5 | %6 | %7 | ≤ 1.1x | %8 |")
+            .arg(window.runs)
+            .arg(duration(window.program.wall), duration(window.program.cpu),
+                 duration(window.baseline.wall), duration(window.baseline.cpu),
+                 times(window.program.wall / window.baseline.wall),
+                 times(window.program.cpu / window.baseline.cpu), result(window, 1.1, false)));
+    out(QString());
+    printFigures(startUps);
+    out(QString());
+    out(QString());
+    out(QStringLiteral("Start to first card on a renumbered bank; Continue's target is in time, on "
+                       "the bank with the index."));
+    out(QString());
+    printStartToFirstCard(window, {startUps[0], startUps[2]},
+                          {{MiddleBank, 80000.0}, {LargeBank, 500000.0}});
+}
+
+int runAll(const QString& parent, bool withLarge, bool startUpOnly) {
     QDir().mkpath(parent);
     // Scratch space for sections that need it; the banks themselves stay in parent.
     QTemporaryDir root(QDir(parent).filePath(QStringLiteral("memvane-bench-XXXXXX")));
@@ -245,39 +330,42 @@ int runAll(const QString& parent, bool withLarge) {
     if (withLarge)
         sizes.push_back(LargeBank);
     std::vector<BankInfo> banks;
+    std::vector<BankInfo> olderBanks; // without the start-up index
     for (int size : sizes) {
         progress(QStringLiteral("the bank of %1 questions").arg(size));
         banks.push_back(bench::bankIn(parent, size));
+        olderBanks.push_back(bench::bankIn(parent, size, false));
     }
 
+    const QString continueWork = QStringLiteral(
+        "in a fresh process that has shown the start-up window, as the program's has when "
+        "Continue is clicked: open with the key, the first read and `PRAGMA synchronous = "
+        "EXTRA`; `SELECT rowid` of the whole table, sorted; in one `BEGIN IMMEDIATE` "
+        "transaction a scan of rowid, ID and Index in row order that writes Index where it is "
+        "not the integer ID, `COMMIT`; the first card's four fields. The engine's planner "
+        "picks what the scan reads: the index on ID and Index where the bank has one, else "
+        "the table.");
     std::vector<Figure> startUps = {
-        {QStringLiteral("Start-up, renumbered bank"),
-         QStringLiteral("in a fresh process that has shown the start-up window, as the "
-                        "program's has when Continue is clicked: open with the key, the first "
-                        "read and `PRAGMA "
-                        "synchronous = EXTRA`; `SELECT rowid` of the whole table, sorted; in one "
-                        "`BEGIN IMMEDIATE` transaction a scan of rowid, ID and Index that writes "
-                        "Index where it is not the integer ID (here: nowhere), `COMMIT`; the "
-                        "first card's four fields."),
+        {QStringLiteral("Continue, renumbered bank, with the index"),
+         continueWork + QStringLiteral(" Here Index is written nowhere."),
          false,
          {},
          {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
-        {QStringLiteral("Start-up, first start"),
+        {QStringLiteral("Continue, first start, with the index"),
          QStringLiteral("the same, on the bank as made: Index is written in every record."),
          true,
          {},
          {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
-        {QStringLiteral("Start-up, renumbered bank, against today's"),
-         QStringLiteral("not the bare engine but today's start-up, as the main branch runs it: "
-                        "its record set collects the row ids by a scan of the whole table in row "
-                        "order, then one transaction edits every record, building the SQL of "
-                        "each read of ID and each update of Index and looking the statement up "
-                        "by that text; in a fresh process, up to the first card painted. (The "
-                        "main window needs a record set of the current kind, so one is opened "
-                        "beside it: a scan of the small category index.)"),
+        {QStringLiteral("Continue, renumbered bank, without the index"),
+         QStringLiteral("the same on the bank without the index, as an older tool made it."),
+         false,
+         {},
+         {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
+        {QStringLiteral("Continue, first start, without the index"),
+         QStringLiteral("likewise, every Index to write."),
          true,
          {},
-         {{MiddleBank, 0.3}, {LargeBank, 0.3}}},
+         {{SmallBank, 1.3}, {MiddleBank, 1.3}, {LargeBank, 1.3}}},
     };
     std::vector<Figure> running = {
         {QStringLiteral("Next"),
@@ -328,12 +416,23 @@ int runAll(const QString& parent, bool withLarge) {
          {}},
     };
 
+    progress(QStringLiteral("the start-up window"));
+    const Comparison firstWindow = measureFirstWindows();
+    for (size_t i = 0; i < banks.size(); ++i) {
+        progress(QStringLiteral("%1 questions: start-up").arg(banks[i].questions));
+        const StartUpFigures with = measureStartUps(banks[i]);
+        const StartUpFigures without = measureStartUps(olderBanks[i]);
+        startUps[0].bySize[banks[i].questions] = with.renumbered;
+        startUps[1].bySize[banks[i].questions] = with.firstStart;
+        startUps[2].bySize[banks[i].questions] = without.renumbered;
+        startUps[3].bySize[banks[i].questions] = without.firstStart;
+    }
+    if (startUpOnly) {
+        printStartUp(parent, firstWindow, startUps);
+        return 0;
+    }
+
     for (const BankInfo& bank : banks) {
-        progress(QStringLiteral("%1 questions: start-up").arg(bank.questions));
-        const StartUpFigures s = measureStartUps(bank);
-        startUps[0].bySize[bank.questions] = s.renumbered;
-        startUps[1].bySize[bank.questions] = s.firstStart;
-        startUps[2].bySize[bank.questions] = s.today;
 
         progress(QStringLiteral("%1 questions: the running program").arg(bank.questions));
         const bench::RunningFigures r = bench::measureRunning(bank);
@@ -360,22 +459,10 @@ int runAll(const QString& parent, bool withLarge) {
     const double empty = bench::median(emptyPeaks) * 1024.0;
     require(peak > 0 && empty > 0, "the children report their peaks");
 
-    out(QStringLiteral("## Memvane benchmark"));
-    out(QString());
-    out(QStringLiteral("%1; Qt %2, SQLCipher on SQLite %3, build %4, offscreen; banks in %5. "
-                       "Times are medians; CPU is the process's CPU time (all threads, user and "
-                       "system), which waiting for the disk's sync does not count in.")
-            .arg(machine(), QString::fromLatin1(qVersion()),
-                 QString::fromLatin1(sqlite3_libversion()),
-                 QStringLiteral(MEMVANE_BENCH_BUILD_TYPE), QDir(parent).absolutePath()));
+    printStartUp(parent, firstWindow, startUps);
     out(QString());
     out(QStringLiteral(
-        "Start-up: every run is a fresh process that shows the start-up window and waits, as "
-        "the program does for Continue; from there the program is timed from the Continue "
-        "click to the first paint of the main window's question and counter, which an event "
-        "filter sees while the event loop runs, and the baseline over its own work; program, "
-        "baseline and today's start-up alternate one by one, "
-        "their order turning each round. The running program: one process; each program "
+        "The running program: one process; each program "
         "figure ends when the main window has repainted: the update request that changing its "
         "controls posted is delivered at once (`QCoreApplication::sendPostedEvents(nullptr, "
         "QEvent::UpdateRequest)`), which paints every control that changed, as the event loop "
@@ -386,8 +473,6 @@ int runAll(const QString& parent, bool withLarge) {
         "to disk, in every run spends most of its wall time waiting for the disk: it is "
         "sync-bound, and its verdict is taken on CPU time."));
     out(QString());
-    printFigures(startUps);
-    out(QString());
     printFigures(running);
     out(QString());
     out(QStringLiteral("A floor under the figures that end with a paint: what a window that paints "
@@ -396,7 +481,6 @@ int runAll(const QString& parent, bool withLarge) {
     printFigures(floors);
     out(QString());
     std::vector<Figure> growing = startUps;
-    growing.pop_back();
     growing.insert(growing.end(), running.begin(), running.end() - 1);
     printGrowth(growing, banks.front().questions, largest.questions);
 
@@ -443,6 +527,8 @@ int child(const QStringList& arguments) {
     const QString kind = arguments.value(0);
     if (kind.startsWith(QStringLiteral("startup-")) && arguments.size() == 2)
         return bench::startUpChild(kind.mid(8), arguments[1]);
+    if (kind.startsWith(QStringLiteral("window-")) && arguments.size() == 1)
+        return bench::windowChild(kind.mid(7));
     if (kind == QStringLiteral("peak-program") && arguments.size() == 2)
         return bench::peakProgramChild(arguments[1]);
     if (kind == QStringLiteral("peak-empty") && arguments.size() == 3)
@@ -469,6 +555,7 @@ int main(int argc, char* argv[]) {
         bool large = false;
         bool printOnly = false;
         bool decksOnly = false;
+        bool startUpOnly = false;
         while (!arguments.isEmpty()) {
             const QString option = arguments.takeFirst();
             if (option == QStringLiteral("--dir") && !arguments.isEmpty())
@@ -479,9 +566,11 @@ int main(int argc, char* argv[]) {
                 printOnly = true;
             else if (option == QStringLiteral("--decks"))
                 decksOnly = true;
+            else if (option == QStringLiteral("--start-up-only"))
+                startUpOnly = true;
             else {
-                std::fprintf(stderr,
-                             "usage: memvane-bench [--dir FOLDER] [--large | --print | --decks]\n");
+                std::fprintf(stderr, "usage: memvane-bench [--dir FOLDER] [--large] "
+                                     "[--print | --decks | --start-up-only]\n");
                 return 2;
             }
         }
@@ -494,7 +583,7 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         app::applyLook();
-        return runAll(dir, large);
+        return runAll(dir, large, startUpOnly);
     } catch (...) {
         std::fprintf(stderr, "memvane-bench: %s\n",
                      app::failureText(std::current_exception()).toUtf8().constData());

@@ -8,6 +8,7 @@
 #include "store/Error.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
+#include "store/Schema.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
 
@@ -107,7 +108,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
         Database db(building.path(), ConnectText::parse(BankConnectText),
                     Database::Mode::CreateNew);
         Database::Transaction writing(db);
-        db.exec(createBankTableSql().toUtf8().constData());
+        createQuestionTable(db);
         Inserter insert(db);
         IdentityWriter remember(db);
         questions([&](const Question& q) {
@@ -119,7 +120,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
             throw BankError(QStringLiteral("no questions for '%1': Memvane cannot start on an "
                                            "empty bank.")
                                 .arg(path));
-        db.exec(createBankIndexSql().toUtf8().constData());
+        createIndexes(db);
         writing.commit();
     }
     if (!building.place())
@@ -216,8 +217,10 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
         update.run();
         ++counts.updated;
     });
-    if (!dryRun)
+    if (!dryRun) {
+        addStartIndex(*db);
         writing.commit();
+    }
     return counts;
 }
 

@@ -82,9 +82,12 @@ Database::Database(const QString& path, const ConnectText& connect, Mode mode)
     } else
         checkBankFile(path, mode);
 
-    const int flags = mode == Mode::ReadOnly    ? SQLITE_OPEN_READONLY
-                      : mode == Mode::CreateNew ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
-                                                : SQLITE_OPEN_READWRITE;
+    // A connection is used by one thread only, so it takes no lock of its own on every step
+    // and every column read.
+    const int flags = SQLITE_OPEN_NOMUTEX |
+                      (mode == Mode::ReadOnly    ? SQLITE_OPEN_READONLY
+                       : mode == Mode::CreateNew ? SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE
+                                                 : SQLITE_OPEN_READWRITE);
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &m_handle, flags, nullptr);
     if (rc != SQLITE_OK) {
         closeHandle(m_handle);

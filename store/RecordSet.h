@@ -59,10 +59,10 @@ public:
     void update();
 
     // Leaves the bank as editing every record in turn would, setting field to the whole
-    // number that valueOf makes of the record's source field, with the set past its last
-    // record; but a record whose field already holds that number is not written. valueOf
-    // may throw: then the records after it are neither read nor written. The caller holds
-    // the write transaction.
+    // number that the record's source field holds, or that valueOf makes of a source that is
+    // not an integer, with the set past its last record; but a record whose field already
+    // holds that number is not written. valueOf may throw: then the records after it are
+    // neither read nor written. The caller holds the write transaction.
     void setEveryRecord(const QString& field, const QString& source,
                         const std::function<qint64(const QVariant&)>& valueOf);
 

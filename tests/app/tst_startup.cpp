@@ -2,6 +2,7 @@
 #include "app/FrmSplash.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
+#include "store/Bank.h"
 #include "store/BankPassword.h"
 #include "store/Database.h"
 #include "store/Error.h"
@@ -42,6 +43,15 @@ QStringList shown(viewer::FrmMain& main) {
                 .arg(ui.Previous->isEnabled())
                 .arg(ui.Next->isEnabled())};
 }
+
+// Indexes a bank may carry; only the second lets start-up read ID and Index from an index.
+// Partial, expression and descending look-alikes are told apart in tst_bankfile, by the same
+// reading of the bank's indexes.
+const std::pair<const char*, const char*> IndexKinds[] = {
+    {"no index", ""},
+    {"start-up index", "CREATE INDEX QATABLE_ID_Index ON QATABLE (ID, \"Index\")"},
+    {"its name on Question", "CREATE INDEX QATABLE_ID_Index ON QATABLE (Question)"},
+};
 
 } // namespace
 
@@ -117,20 +127,31 @@ private slots:
         QTest::addColumn<bool>("renumbered"); // the other records hold Index = ID already
         QTest::addColumn<int>("error");
         QTest::addColumn<QString>("description"); // %1: the bank
+        QTest::addColumn<QVariant>("later");      // the bad ID of record 5, after it in row order
+        QTest::addColumn<QString>("indexSql");    // adds an index
 
         const QString noId = QStringLiteral("Invalid use of Null: a question in '%1' has no ID.");
         const QString notWhole =
             QStringLiteral("Type mismatch: the ID '%2' in '%1' is not a whole number.");
-        QTest::newRow("null ID, every Index to change")
-            << 4 << QVariant() << QVariant(104LL) << false << 94 << noId;
-        // Records that need no write are checked all the same.
-        QTest::newRow("null ID and null Index, the rest renumbered")
-            << 1 << QVariant() << QVariant() << true << 94 << noId;
-        QTest::newRow("ID 2.5 and Index 2.5, the rest renumbered")
-            << 2 << QVariant(2.5) << QVariant(2.5) << true << 13 << notWhole.arg("%1", "2.5");
-        QTest::newRow("text ID and the same Index, the rest renumbered")
-            << 5 << QVariant(QStringLiteral("five")) << QVariant(QStringLiteral("five")) << true
-            << 13 << notWhole.arg("%1", "five");
+        for (const auto& [kind, index] : IndexKinds) {
+            const auto row = [&](const char* name) {
+                return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(name, kind)));
+            };
+            *row("null ID, every Index to change") << 4 << QVariant() << QVariant(104LL) << false
+                                                   << 94 << noId << QVariant(7.5) << QString(index);
+            // Records that need no write are checked all the same.
+            *row("null ID and null Index, the rest renumbered")
+                << 1 << QVariant() << QVariant() << true << 94 << noId << QVariant(7.5)
+                << QString(index);
+            // A null sorts before every number in an index, a text after: the first bad record
+            // in row order is the one reported.
+            *row("ID 2.5 and Index 2.5, the rest renumbered")
+                << 2 << QVariant(2.5) << QVariant(2.5) << true << 13 << notWhole.arg("%1", "2.5")
+                << QVariant() << QString(index);
+            *row("text ID and the same Index, the rest renumbered")
+                << 3 << QVariant(QStringLiteral("five")) << QVariant(QStringLiteral("five")) << true
+                << 13 << notWhole.arg("%1", "five") << QVariant() << QString(index);
+        }
     }
 
     void aBadIdLeavesEveryIndexAsItWas() {
@@ -140,6 +161,8 @@ private slots:
         QFETCH(bool, renumbered);
         QFETCH(int, error);
         QFETCH(QString, description);
+        QFETCH(QVariant, later);
+        QFETCH(QString, indexSql);
         auto rows = numberedRows(5);
         for (Row& row : rows)
             row.index = (renumbered ? 0 : 100) + *row.id;
@@ -147,6 +170,9 @@ private slots:
         ProgramFolder folder(rows);
         writeField(folder.bank(), record, "ID", id);
         writeField(folder.bank(), record, "Index", index);
+        writeField(folder.bank(), 5, "ID", later);
+        if (!indexSql.isEmpty())
+            runSql(folder.bank(), indexSql);
         const QVariantList before = readColumn(folder.bank(), "Index");
         const QByteArray unchanged = checksum(folder.bank());
         const auto [number, text] = startupFailure(folder.folder());
@@ -162,23 +188,31 @@ private slots:
     void renumberingWritesOnlyWhatDiffers_data() {
         QTest::addColumn<QVariantList>("index");   // Index of the six records before start-up
         QTest::addColumn<QVariantList>("written"); // row ids of the records that differ
+        QTest::addColumn<QString>("indexSql");     // adds an index
 
-        // The records' IDs are 1, 2, 40000, 4, -5 and 6.
+        // The records' IDs are 1, 2, 40000, 4, -5 and 6: an index on ID holds them in
+        // another order than the rows'.
         const QVariantList renumbered = {1LL, 2LL, 40000LL, 4LL, -5LL, 6LL};
-        QTest::newRow("first start")
-            << QVariantList(6, 0LL) << QVariantList({1LL, 2LL, 3LL, 4LL, 5LL, 6LL});
-        QTest::newRow("renumbered before") << renumbered << QVariantList();
         QVariantList oneOff = renumbered;
         oneOff[2] = 39999LL;
-        QTest::newRow("one record differs") << oneOff << QVariantList({3LL});
         QVariantList ends = renumbered;
         ends[0] = -1LL;
         ends[5] = 7LL;
-        QTest::newRow("first and last differ") << ends << QVariantList({1LL, 6LL});
         QVariantList notIntegers = renumbered;
         notIntegers[1] = QVariant();
         notIntegers[4] = -5.5;
-        QTest::newRow("a null and a real Index") << notIntegers << QVariantList({2LL, 5LL});
+        for (const auto& [kind, index] : IndexKinds) {
+            const auto row = [&](const char* name) {
+                return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(name, kind)));
+            };
+            *row("first start") << QVariantList(6, 0LL)
+                                << QVariantList({1LL, 2LL, 3LL, 4LL, 5LL, 6LL}) << QString(index);
+            *row("renumbered before") << renumbered << QVariantList() << QString(index);
+            *row("one record differs") << oneOff << QVariantList({3LL}) << QString(index);
+            *row("first and last differ") << ends << QVariantList({1LL, 6LL}) << QString(index);
+            *row("a null and a real Index")
+                << notIntegers << QVariantList({2LL, 5LL}) << QString(index);
+        }
     }
 
     void renumberingWritesOnlyWhatDiffers() {
@@ -191,10 +225,18 @@ private slots:
         ProgramFolder folder(rows);
         for (int i = 0; i < int(index.size()); ++i)
             writeField(folder.bank(), i + 1, "Index", index[i]);
+        QFETCH(QString, indexSql);
+        if (!indexSql.isEmpty())
+            runSql(folder.bank(), indexSql);
         const QVariantList texts = readColumn(folder.bank(), "Question");
         const QByteArray before = checksum(folder.bank());
 
-        startProgram(folder.folder());
+        // The card set in row order, whatever order an index holds.
+        viewer::FrmMain& main = startProgram(folder.folder());
+        QCOMPARE(shown(main).mid(0, 4),
+                 QStringList({"Question 1", "Answer 1", "The Chemistry of Life", "1 of 6"}));
+        app::state().CardSet->moveLast();
+        QCOMPARE(app::state().CardSet->field("Question").toString(), QStringLiteral("Question 6"));
         // Every record that differed must have been written to end as below, so the count of
         // rows written says that no other one was.
         QCOMPARE(sqlite3_total_changes(app::state().QuestionDb->handle()), int(written.size()));
@@ -205,6 +247,23 @@ private slots:
             QCOMPARE(value.typeId(), QMetaType::LongLong);
         QCOMPARE(readColumn(folder.bank(), "Question"), texts);
         QCOMPARE(checksum(folder.bank()) == before, written.isEmpty());
+    }
+
+    // The bank tool's banks keep ID as the row id and carry the index, so the scan reads the
+    // very index that each write of Index changes; every record must still be written once.
+    void aFirstStartOnTheToolsBankRenumbersEveryRecord() {
+        ProgramFolder folder({});
+        std::vector<store::Question> questions(5000);
+        for (size_t i = 0; i < questions.size(); ++i) {
+            questions[i].id = qint64(i) + 1;
+            questions[i].index = 5000 - qint64(i);
+            questions[i].question = QStringLiteral("Question %1").arg(i + 1);
+        }
+        store::createBank(folder.bank(), questions);
+        viewer::FrmMain& main = startProgram(folder.folder());
+        QCOMPARE(MainControls(main).CountLabel->text(), QStringLiteral("1 of 5000"));
+        QCOMPARE(sqlite3_total_changes(app::state().QuestionDb->handle()), 5000);
+        QCOMPARE(readColumn(folder.bank(), "Index"), readColumn(folder.bank(), "ID"));
     }
 
     void failuresReadAsRunTimeErrors() {

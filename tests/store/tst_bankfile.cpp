@@ -6,6 +6,7 @@
 #include "store/Database.h"
 #include "store/QuestionCsv.h"
 #include "store/RecordSet.h"
+#include "store/Schema.h"
 #include "tests/support/BankToolRun.h"
 #include "tests/support/SmallDisk.h"
 #include "tests/support/TestBank.h"
@@ -344,6 +345,11 @@ private slots:
         QCOMPARE(questions[1].marks[3], 1);
         QCOMPARE(questions[2].marks, (std::array<int, 6>{}));
 
+        // A bank of an older tool gets the start-up index.
+        testing::runSql(bank, "DROP INDEX QATABLE_ID_Index");
+        QCOMPARE(bankTool({"import", dir.filePath("v2.csv"), bank}).status, 0);
+        QVERIFY(store::hasStartIndex(bank));
+
         // A bad file changes nothing.
         const QByteArray before = testing::checksum(bank);
         writeFile(dir.filePath("bad.csv"), Header + "9,Q,A,P,0,0,0\n9,Q,A,P,0,0,0\n");
@@ -365,8 +371,53 @@ private slots:
         QVERIFY(run.out.contains("FINAL: 2"));
         QVERIFY(run.out.contains("Null texts: 2"));
         QVERIFY(run.out.contains("Index = ID in every question."));
+        QVERIFY(run.out.contains("Start-up index: present."));
         QCOMPARE(bankTool({"check", dir.filePath("none.mdb")}).status, 1);
         QVERIFY(bankTool({"check", dir.filePath("none.mdb")}).err.contains("3024"));
+    }
+
+    void startIndexIsReadNotAssumed_data() {
+        QTest::addColumn<QString>("sql"); // run on a bank made without the index
+        QTest::addColumn<bool>("present");
+        QTest::newRow("none") << "" << false;
+        QTest::newRow("made by hand") << "CREATE INDEX mine ON QATABLE (id, \"INDEX\")" << true;
+        QTest::newRow("unique") << "CREATE UNIQUE INDEX u ON QATABLE (ID, \"Index\")" << true;
+        QTest::newRow("its name on other columns")
+            << "CREATE INDEX QATABLE_ID_Index ON QATABLE (\"Index\", ID)" << false;
+        QTest::newRow("one column") << "CREATE INDEX i ON QATABLE (ID)" << false;
+        QTest::newRow("a third column")
+            << "CREATE INDEX i ON QATABLE (ID, \"Index\", Mark1)" << false;
+        QTest::newRow("partial") << "CREATE INDEX i ON QATABLE (ID, \"Index\") WHERE ID > 0"
+                                 << false;
+        QTest::newRow("expression") << "CREATE INDEX i ON QATABLE (ID, \"Index\" + 0)" << false;
+        QTest::newRow("descending") << "CREATE INDEX i ON QATABLE (ID, \"Index\" DESC)" << false;
+        QTest::newRow("collation")
+            << "CREATE INDEX i ON QATABLE (ID COLLATE NOCASE, \"Index\")" << false;
+        QTest::newRow("its name on another table")
+            << "CREATE TABLE t (a); CREATE INDEX QATABLE_ID_Index ON t (a)" << false;
+    }
+
+    void startIndexIsReadNotAssumed() {
+        QFETCH(QString, sql);
+        QFETCH(bool, present);
+        QTemporaryDir dir;
+        const QString bank = dir.filePath("bank.mdb");
+        testing::writeBank(bank, testing::numberedRows(4));
+        if (!sql.isEmpty())
+            testing::runSql(bank, sql);
+        const QByteArray questions = store::questionsCsv(store::readBank(bank));
+        const QString missing = "Start-up index: missing; memvane-bank check --fix BANK adds it.";
+        QVERIFY(
+            bankTool({"check", bank}).out.contains(present ? "Start-up index: present." : missing));
+        // An index of another table keeps its name: the fix refuses and writes nothing.
+        const bool refused = sql.contains("ON t ");
+        const QByteArray before = testing::checksum(bank);
+        const Run fixed = bankTool({"check", "--fix", bank});
+        QCOMPARE(fixed.status, refused ? 1 : 0);
+        QCOMPARE(fixed.out.contains("Start-up index: added."), !present && !refused);
+        QCOMPARE(store::hasStartIndex(bank), present || !refused);
+        QCOMPARE(testing::checksum(bank) == before, present || refused);
+        QCOMPARE(store::questionsCsv(store::readBank(bank)), questions);
     }
 
     void everyCommandHasHelp() {
@@ -377,10 +428,8 @@ private slots:
         }
         QCOMPARE(bankTool({"--version"}).out, "memvane-bank " MEMVANE_VERSION "\n");
         // Usage errors: status 2, said on standard error alone.
-        for (const QStringList& args : {QStringList{},
-                                        {"frobnicate"},
-                                        {"create", "only-one"},
-                                        {"check", "--no-such-option", "bank"}}) {
+        for (const QStringList& args :
+             {QStringList{}, {"frobnicate"}, {"create", "only-one"}, {"check", "--fox", "bank"}}) {
             const Run run = bankTool(args);
             QCOMPARE(run.status, 2);
             QVERIFY2(run.out.isEmpty() && run.err.contains("Usage: memvane-bank"),

@@ -1,5 +1,6 @@
 #include "store/Bank.h"
 #include "store/Categories.h"
+#include "store/Schema.h"
 #include "tools/bank/Commands.h"
 
 #include <QMap>
@@ -12,7 +13,10 @@ namespace tools {
 namespace {
 
 void check(const CommandLine& line, QTextStream& out) {
-    const auto questions = store::readBank(line.argument(0));
+    const QString& bank = line.argument(0);
+    const auto questions = store::readBank(bank);
+    // Read first: a bank that cannot be read is left as it was.
+    const bool added = line.isSet(QStringLiteral("fix")) && store::addStartIndex(bank);
     const auto& captions = store::categories();
     QMap<QString, int> perCategory;
     std::array<int, 3> perSet{};
@@ -48,6 +52,10 @@ void check(const CommandLine& line, QTextStream& out) {
     out << (indexOff == 0
                 ? QStringLiteral("Index = ID in every question.\n")
                 : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+    out << (added                        ? QStringLiteral("Start-up index: added.\n")
+            : store::hasStartIndex(bank) ? QStringLiteral("Start-up index: present.\n")
+                                         : QStringLiteral("Start-up index: missing; memvane-bank "
+                                                          "check --fix BANK adds it.\n"));
 }
 
 } // namespace
@@ -57,8 +65,10 @@ Command checkCommand() {
             {QStringLiteral("BANK")},
             QStringLiteral("Opens the bank with the program's key and reports its questions per "
                            "category and set, categories that match no category box, null texts, "
-                           "and whether Index equals ID."),
-            {},
+                           "whether Index equals ID, and whether the bank has the index on ID and "
+                           "Index that lets the program start fast."),
+            {QCommandLineOption(QStringLiteral("fix"),
+                                QStringLiteral("Add that index to a bank made by an older tool."))},
             check};
 }
 
