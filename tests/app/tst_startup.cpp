@@ -223,11 +223,14 @@ private slots:
         for (size_t i = 0; i < rows.size(); ++i)
             rows[i].id = ids[i];
         ProgramFolder folder(rows);
-        for (int i = 0; i < int(index.size()); ++i)
-            writeField(folder.bank(), i + 1, "Index", index[i]);
+        // One connection for every change: each opening derives the key again.
         QFETCH(QString, indexSql);
-        if (!indexSql.isEmpty())
-            runSql(folder.bank(), indexSql);
+        QString sql = indexSql;
+        for (int i = 0; i < int(index.size()); ++i)
+            sql += QStringLiteral("; UPDATE QATABLE SET \"Index\" = %1 WHERE rowid = %2")
+                       .arg(index[i].isNull() ? QStringLiteral("NULL") : index[i].toString())
+                       .arg(i + 1);
+        runSql(folder.bank(), sql);
         const QVariantList texts = readColumn(folder.bank(), "Question");
         const QByteArray before = checksum(folder.bank());
 
