@@ -24,12 +24,7 @@ const QByteArray Header = "ID,Question,Answer,Category,BASICS,TOUGH,FINAL\n";
 
 using Run = testing::BankToolRun;
 using testing::bankTool;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::writeFile;
 
 QByteArray readFile(const QString& path) {
     QFile file(path);

@@ -2,8 +2,10 @@
 
 #include "tools/bank/BankCommands.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QTest>
 #include <QTextStream>
 
 namespace testing {
@@ -25,6 +27,13 @@ inline BankToolRun bankTool(const QStringList& args) {
     o.flush();
     e.flush();
     return {status, out, err};
+}
+
+// Writes a file for the bank tool to read.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
 }
 
 } // namespace testing

@@ -18,12 +18,7 @@ namespace {
 
 using Run = testing::BankToolRun;
 using testing::bankTool;
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
+using testing::writeFile;
 
 QString deck(const char* name) {
     return QStringLiteral(DECKS_DIR "/") + QLatin1String(name);

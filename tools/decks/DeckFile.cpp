@@ -15,8 +15,6 @@ namespace decks {
 
 namespace {
 
-constexpr qint64 PieceBytes = 64 * 1024;
-
 // Our own CSV: each row is a card that carries its ID, topic, sets and marks.
 void readOwnCsv(QIODevice& file, const CardSink& sink) {
     store::QuestionReader reader([&](const store::Question& q) {
@@ -29,15 +27,7 @@ void readOwnCsv(QIODevice& file, const CardSink& sink) {
         card.own = q;
         sink(std::move(card));
     });
-    QByteArray piece(PieceBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(piece.data(), PieceBytes);
-        if (read < 0)
-            throw DeckError(QString(), file.errorString());
-        if (read == 0)
-            break;
-        reader.feed(QByteArrayView(piece.constData(), read));
-    }
+    readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
 }
 

@@ -11,9 +11,19 @@
 
 namespace decks {
 
-namespace {
+void readInPieces(QIODevice& file, const std::function<void(QByteArrayView)>& feed) {
+    QByteArray piece(PieceBytes, Qt::Uninitialized);
+    for (;;) {
+        const qint64 read = file.read(piece.data(), PieceBytes);
+        if (read < 0)
+            throw DeckError(QString(), file.errorString());
+        if (read == 0)
+            break;
+        feed(QByteArrayView(piece.constData(), read));
+    }
+}
 
-constexpr qint64 PieceBytes = 64 * 1024;
+namespace {
 
 const QStringList AnkiKeys = {
     QStringLiteral("separator"),       QStringLiteral("html"),        QStringLiteral("tags"),
@@ -294,15 +304,7 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
             take(std::move(card), sink, report);
         },
         csv);
-    QByteArray piece(PieceBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(piece.data(), PieceBytes);
-        if (read < 0)
-            throw DeckError(QString(), file.errorString());
-        if (read == 0)
-            break;
-        reader.feed(QByteArrayView(piece.constData(), read));
-    }
+    readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
     if (cards == 0 && unsplit > 0)
         throw DeckError(QString(), QStringLiteral("the separator (%1) splits none of its %2 "

@@ -3,10 +3,20 @@
 #include "tools/decks/Deck.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+
+#include <functional>
 
 class QIODevice;
 
 namespace decks {
+
+// How much of a file a reader takes at a time.
+inline constexpr qint64 PieceBytes = 64 * 1024;
+
+// Hands the rest of file to feed a piece at a time, so a file of any size takes little memory;
+// throws DeckError when it cannot be read.
+void readInPieces(QIODevice& file, const std::function<void(QByteArrayView)>& feed);
 
 // Whether text starts with a header line of Anki's plain-text files (#separator:, #html:…).
 bool isAnkiHeader(const QByteArray& start);
