@@ -74,7 +74,9 @@ void FrmSplash::btn_Continue_Click() {
     s.QuestionDb =
         s.Engine->openDatabase(s.DbPath, store::Database::Mode::ReadWrite, store::BankConnectText);
     s.CurrentSQL = QStringLiteral("SELECT * FROM QATABLE");
-    s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL);
+    // Told what follows, the set's opening notes the records to renumber.
+    const store::SetEveryRecord renumbering{QStringLiteral("Index"), QStringLiteral("ID")};
+    s.CardSet = s.QuestionDb->openRecordSet(s.CurrentSQL, renumbering);
     store::RecordSet& cards = *s.CardSet;
     if (cards.recordCount() == 0)
         throw RuntimeError(store::err::NoCurrentRecord,
@@ -85,10 +87,10 @@ void FrmSplash::btn_Continue_Click() {
     {
         // All records or none: a failure part-way leaves the bank as it was. The write lock
         // comes first, so a bank that cannot be written is refused even when nothing differs.
-        store::Database::Transaction renumbering(*s.QuestionDb);
-        cards.setEveryRecord(QStringLiteral("Index"), QStringLiteral("ID"),
+        store::Database::Transaction writing(*s.QuestionDb);
+        cards.setEveryRecord(renumbering.field, renumbering.source,
                              [&](const QVariant& id) { return questionId(id, s.DbPath); });
-        renumbering.commit();
+        writing.commit();
     }
     cards.moveFirst();
     s.MarkField = store::markFields().front();

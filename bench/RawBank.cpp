@@ -1,5 +1,6 @@
 #include "bench/RawBank.h"
 #include "store/BankPassword.h"
+#include "store/RecordSet.h"
 
 #include <QFile>
 
@@ -120,6 +121,79 @@ std::int64_t renumber(RawBank& bank) {
     }
     bank.exec("COMMIT");
     return written;
+}
+
+namespace {
+
+std::int64_t dataVersion(RawBank& bank) {
+    RawStatement version(bank, "PRAGMA data_version");
+    version.step();
+    return sqlite3_column_int64(version.get(), 0);
+}
+
+} // namespace
+
+std::vector<std::int64_t> startUp(RawBank& bank) {
+    bool indexed = false;
+    {
+        RawStatement index(bank, "PRAGMA index_xinfo(\"QATABLE_ID_Index\")");
+        indexed = index.step();
+    }
+    if (!indexed) {
+        RawStatement all(bank, SelectAllRows);
+        std::vector<std::int64_t> rows = rowIds(all);
+        renumber(bank);
+        return rows;
+    }
+    const std::int64_t version = dataVersion(bank);
+    std::vector<std::int64_t> rows;
+    std::vector<std::int64_t> unsettled;
+    bool tooMany = false;
+    {
+        RawStatement scan(bank, "SELECT rowid, \"ID\", \"Index\" FROM \"QATABLE\" INDEXED BY "
+                                "\"QATABLE_ID_Index\"");
+        sqlite3_stmt* row = scan.get();
+        while (scan.step()) {
+            rows.push_back(sqlite3_column_int64(row, 0));
+            if (!tooMany && !(sqlite3_column_type(row, 1) == SQLITE_INTEGER &&
+                              sqlite3_column_type(row, 2) == SQLITE_INTEGER &&
+                              sqlite3_column_int64(row, 1) == sqlite3_column_int64(row, 2))) {
+                tooMany = unsettled.size() == store::RecordSet::MostNotedRows;
+                unsettled.push_back(rows.back());
+            }
+        }
+    }
+    if (!std::is_sorted(rows.begin(), rows.end()))
+        std::sort(rows.begin(), rows.end());
+    std::sort(unsettled.begin(), unsettled.end());
+    bank.exec("BEGIN IMMEDIATE");
+    if (tooMany || dataVersion(bank) != version) {
+        bank.exec("ROLLBACK");
+        renumber(bank);
+        return rows;
+    }
+    {
+        RawStatement read(bank, "SELECT \"ID\", \"Index\" FROM \"QATABLE\" WHERE rowid = ?1");
+        RawStatement update(bank, "UPDATE \"QATABLE\" SET \"Index\" = ?1 WHERE rowid = ?2");
+        sqlite3_stmt* fields = read.get();
+        for (const std::int64_t rowId : unsettled) {
+            read.bindInt(1, rowId);
+            if (!read.step() || sqlite3_column_type(fields, 0) != SQLITE_INTEGER)
+                throw std::runtime_error("an ID that is not an integer");
+            const std::int64_t id = sqlite3_column_int64(fields, 0);
+            const bool holds = sqlite3_column_type(fields, 1) == SQLITE_INTEGER &&
+                               sqlite3_column_int64(fields, 1) == id;
+            read.reset();
+            if (holds)
+                continue;
+            update.bindInt(1, id);
+            update.bindInt(2, rowId);
+            update.step();
+            update.reset();
+        }
+    }
+    bank.exec("COMMIT");
+    return rows;
 }
 
 std::int64_t readCard(RawStatement& selectCard, std::int64_t rowId) {

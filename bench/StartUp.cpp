@@ -98,9 +98,7 @@ Sample rawStartUp(const QString& folder) {
     std::vector<std::int64_t> rows;
     const Sample sample = measure([&] {
         bank.emplace(file);
-        RawStatement all(*bank, SelectAllRows);
-        rows = rowIds(all);
-        renumber(*bank);
+        rows = startUp(*bank);
         RawStatement card(*bank, SelectCard);
         readCard(card, rows.front());
     });

@@ -155,6 +155,11 @@ std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText) {
     return std::make_shared<RecordSet>(shared_from_this(), queryText);
 }
 
+std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText,
+                                                   const SetEveryRecord& coming) {
+    return std::make_shared<RecordSet>(shared_from_this(), queryText, coming);
+}
+
 Statement& Database::statement(const QString& sql) {
     auto it = m_statements.find(sql);
     if (it == m_statements.end())
@@ -176,6 +181,18 @@ const QStringList& Database::columns(const QString& table) {
 
 int Database::changes() const {
     return sqlite3_changes(m_handle);
+}
+
+int Database::totalChanges() const {
+    return sqlite3_total_changes(m_handle);
+}
+
+qint64 Database::dataVersion() {
+    Statement& version = statement(QStringLiteral("PRAGMA data_version"));
+    const Statement::Use reading(version);
+    if (!version.step())
+        fail(SQLITE_ERROR, QStringLiteral("PRAGMA data_version"));
+    return version.columnInt64(0);
 }
 
 void Database::exec(const char* sql) {

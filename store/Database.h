@@ -15,6 +15,7 @@ namespace store {
 
 class RecordSet;
 struct ConnectText;
+struct SetEveryRecord;
 
 // An open question bank: one SQLCipher connection, closed when the last owner lets go.
 class Database : public std::enable_shared_from_this<Database> {
@@ -32,6 +33,9 @@ public:
     sqlite3* handle() const { return m_handle; }
 
     std::shared_ptr<RecordSet> openRecordSet(const QString& queryText);
+    // A set opened knowing the setEveryRecord to come; see RecordSet.
+    std::shared_ptr<RecordSet> openRecordSet(const QString& queryText,
+                                             const SetEveryRecord& coming);
 
     // A prepared statement for sql, made once and kept for the life of the connection; each
     // use goes through a Statement::Use, which leaves it ready for the next.
@@ -49,6 +53,10 @@ public:
 
     // Rows changed by the last write.
     int changes() const;
+    // Rows changed through this connection since it opened.
+    int totalChanges() const;
+    // Differs from an earlier reading when another connection has changed the bank since.
+    qint64 dataVersion();
 
     // Raises the error that matches an engine result code.
     [[noreturn]] void fail(int resultCode, const QString& context = {}) const;

@@ -8,6 +8,7 @@
 #include "store/Statement.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace store {
 
@@ -20,6 +21,10 @@ namespace {
 } // namespace
 
 RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
+    : RecordSet(std::move(db), queryText, std::nullopt) {}
+
+RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText,
+                     const std::optional<SetEveryRecord>& coming)
     : m_db(std::move(db)) {
     const Query query = Query::parse(queryText);
     m_table = query.table;
@@ -36,8 +41,22 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
                         .arg(m_table, m_db->path()));
     m_rowId = m_db->rowIdName(m_table);
 
+    // Both numbers come from the index where there is one: the same pages that give the
+    // members, read once.
+    const std::optional<int> source = coming ? findColumn(coming->source) : std::nullopt;
+    const std::optional<int> field = coming ? findColumn(coming->field) : std::nullopt;
+    const std::optional<QString> index =
+        source && field ? plainIndex(*m_db, m_table, {m_columns[*source], m_columns[*field]})
+                        : std::nullopt;
+    if (index)
+        m_unsettled = Unsettled{*field, *source, {}, m_db->dataVersion(), m_db->totalChanges()};
+
     // Names are checked here: the engine would read an unknown quoted name as a text.
-    QString sql = QStringLiteral("SELECT %1 FROM %2").arg(m_rowId, quoteName(m_table));
+    QString sql =
+        index ? QStringLiteral("SELECT %1, %2, %3 FROM %4 INDEXED BY %5")
+                    .arg(m_rowId, quoteName(m_columns[*source]), quoteName(m_columns[*field]),
+                         quoteName(m_table), quoteName(*index))
+              : QStringLiteral("SELECT %1 FROM %2").arg(m_rowId, quoteName(m_table));
     QVariantList binds;
     for (size_t i = 0; i < query.conditions.size(); ++i) {
         const Condition& term = query.conditions[i];
@@ -64,10 +83,21 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
         const Statement::Use selecting(select);
         for (qsizetype i = 0; i < binds.size(); ++i)
             select.bind(int(i + 1), binds[i]);
-        while (select.step())
-            m_rows.append(select.columnInt64(0));
+        while (select.step()) {
+            const qint64 row = select.columnInt64(0);
+            m_rows.append(row);
+            if (m_unsettled && !(select.columnIsInteger(1) && select.columnIsInteger(2) &&
+                                 select.columnInt64(1) == select.columnInt64(2))) {
+                if (m_unsettled->rows.size() == MostNotedRows)
+                    m_unsettled.reset();
+                else
+                    m_unsettled->rows.push_back(row);
+            }
+        }
     }
     m_rows.sort();
+    if (m_unsettled)
+        std::sort(m_unsettled->rows.begin(), m_unsettled->rows.end());
     m_edits.resize(size_t(m_columns.size()));
 }
 
@@ -254,6 +284,8 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
     // the first record's value, then the field written.
     const int from = columnIndex(source);
     const std::optional<int> to = findColumn(field);
+    if (to && setNotedRecords(*to, from, valueOf))
+        return;
     // An index on exactly the two columns holds all the scan needs, at a fraction of the
     // table's pages; what the bank has is read, as a name proves nothing. The engine gives
     // the index's rows back in row order, sorting them where the index's order is another.
@@ -285,15 +317,47 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
         // Writing the number stores that integer unless the column's type makes a text or a
         // real of it, and such a column never holds an integer: so only a record that holds
         // the very integer is left alone.
-        if (!(scan.columnIsInteger(2) && scan.columnInt64(2) == value)) {
-            Statement& update = updateStatement(std::span(&*to, 1));
-            const Statement::Use writing(update);
-            update.bindInt64(1, value);
-            writeRow(update, rowId);
-        }
+        if (!(scan.columnIsInteger(2) && scan.columnInt64(2) == value))
+            writeNumber(*to, value, rowId);
         row = scan.step();
         scanned = row ? scan.columnInt64(0) : 0;
     }
+}
+
+bool RecordSet::setNotedRecords(int field, int source,
+                                const std::function<qint64(const QVariant&)>& valueOf) {
+    const std::optional<Unsettled> noted = std::exchange(m_unsettled, std::nullopt);
+    // Another connection's commit or a write through this one may have changed any record.
+    if (!noted || noted->field != field || noted->source != source ||
+        noted->dataVersion != m_db->dataVersion() || noted->changes != m_db->totalChanges())
+        return false;
+    // Every other member held its number when the set opened, and still does.
+    const int columns[] = {source, field};
+    Statement& read = readStatement(columns);
+    for (const qint64 rowId : noted->rows) {
+        m_pos = qint64(m_rows.position(rowId));
+        qint64 value = 0;
+        bool holds = false;
+        {
+            const Statement::Use reading(read);
+            read.bindInt64(1, rowId);
+            if (!read.step())
+                throw Error(err::RecordDeleted, QStringLiteral("Record is deleted."));
+            value = read.columnIsInteger(0) ? read.columnInt64(0) : valueOf(read.column(0));
+            holds = read.columnIsInteger(1) && read.columnInt64(1) == value;
+        }
+        if (!holds)
+            writeNumber(field, value, rowId);
+    }
+    m_pos = qint64(m_rows.size());
+    return true;
+}
+
+void RecordSet::writeNumber(int column, qint64 value, qint64 rowId) {
+    Statement& update = updateStatement(std::span(&column, 1));
+    const Statement::Use writing(update);
+    update.bindInt64(1, value);
+    writeRow(update, rowId);
 }
 
 } // namespace store

@@ -19,12 +19,27 @@ namespace store {
 class Database;
 class Statement;
 
+// A setEveryRecord(field, source) that will follow the opening of a set.
+struct SetEveryRecord {
+    QString field;
+    QString source;
+};
+
 // An updatable record set (a dynaset): its members are fixed when it opens, in row order;
 // field reads always see the stored values. Fields are addressed by their column index;
 // each read or update of a set of columns runs one statement, prepared once for the set.
 class RecordSet {
 public:
     RecordSet(std::shared_ptr<Database> db, const QString& queryText);
+    // Where the table has an index on exactly source and field, the pass that finds the
+    // members also notes which of them do not hold their number yet; the setEveryRecord that
+    // follows then visits only those, unless the bank changed in between. Otherwise the same
+    // as the set above.
+    RecordSet(std::shared_ptr<Database> db, const QString& queryText,
+              const std::optional<SetEveryRecord>& coming);
+    // Past this many records to write, noting them costs more than it saves: setEveryRecord
+    // then reads the table again, as a first start on a large bank does.
+    static constexpr size_t MostNotedRows = 4096;
 
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -80,6 +95,9 @@ private:
     Statement& readStatement(std::span<const int> columns);
     Statement& updateStatement(std::span<const int> columns);
     void writeRow(Statement& statement, qint64 rowId);
+    void writeNumber(int column, qint64 value, qint64 rowId);
+    bool setNotedRecords(int field, int source,
+                         const std::function<qint64(const QVariant&)>& valueOf);
 
     std::shared_ptr<Database> m_db;
     QString m_table;
@@ -88,6 +106,17 @@ private:
     QHash<QString, int> m_columnByName; // as the table spells it, and in lower case
     RowIds m_rows;
     qint64 m_pos = 0;
+
+    // The members that did not hold their number when the set opened, in row order, and
+    // what tells whether the bank has changed since.
+    struct Unsettled {
+        int field = 0;
+        int source = 0;
+        std::vector<qint64> rows;
+        qint64 dataVersion = 0;
+        int changes = 0;
+    };
+    std::optional<Unsettled> m_unsettled;
 
     // Statements live in the connection's cache; these find them without building SQL.
     std::map<std::vector<int>, Statement*, ColumnsLess> m_reads;

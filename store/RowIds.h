@@ -26,6 +26,11 @@ public:
     size_t size() const { return m_wide.empty() ? m_narrow.size() : m_wide.size(); }
     bool empty() const { return size() == 0; }
 
+    // Where id stands once sorted; size() when it is no member.
+    size_t position(qint64 id) const {
+        return m_wide.empty() ? find(m_narrow, id) : find(m_wide, id);
+    }
+
     // In ascending order, as the rows lie in the table.
     void sort() {
         if (m_wide.empty())
@@ -38,6 +43,13 @@ private:
     template <class T> static void sortIfNeeded(std::vector<T>& ids) {
         if (!std::is_sorted(ids.begin(), ids.end()))
             std::sort(ids.begin(), ids.end());
+    }
+
+    template <class T> static size_t find(const std::vector<T>& ids, qint64 id) {
+        const auto it = std::lower_bound(ids.begin(), ids.end(), id, [](T member, qint64 wanted) {
+            return qint64(member) < wanted;
+        });
+        return it != ids.end() && qint64(*it) == id ? size_t(it - ids.begin()) : ids.size();
     }
 
     void widen() {

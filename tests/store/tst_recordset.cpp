@@ -220,6 +220,42 @@ private slots:
         QCOMPARE(all->field(QStringLiteral("Answer")).toString(), QStringLiteral("changed"));
     }
 
+    // Renumbering visits only the records noted when the set opened, unless the bank changed.
+    void renumberingSeesChangesSinceTheSetOpened_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("none") << "";
+        QTest::newRow("by another connection") << "other";
+        QTest::newRow("through this connection") << "this";
+    }
+
+    void renumberingSeesChangesSinceTheSetOpened() {
+        QFETCH(QString, change);
+        auto rows = numberedRows(5);
+        for (Row& row : rows)
+            row.index = *row.id;
+        rows[3].index = 0;
+        ProgramFolder bank(rows);
+        runSql(bank.bank(), "CREATE INDEX QATABLE_ID_Index ON QATABLE (ID, \"Index\")");
+        auto db = open(bank.bank());
+        auto set = db->openRecordSet("SELECT * FROM QATABLE", {"Index", "ID"});
+        if (change == "other")
+            writeField(bank.bank(), 2, "Index", 0);
+        if (change == "this") {
+            auto other = db->openRecordSet("SELECT * FROM QATABLE");
+            other->setAbsolutePosition(1);
+            other->edit();
+            other->setField("Index", 0);
+            other->update();
+        }
+        const int before = sqlite3_total_changes(db->handle());
+        store::Database::Transaction writing(*db);
+        set->setEveryRecord("Index", "ID", [](const QVariant&) { return qint64(-1); });
+        writing.commit();
+        QVERIFY(set->eof());
+        QCOMPARE(readColumn(bank.bank(), "Index"), readColumn(bank.bank(), "ID"));
+        QCOMPARE(sqlite3_total_changes(db->handle()) - before, change.isEmpty() ? 1 : 2);
+    }
+
     void editRulesAndNulls() {
         auto rows = numberedRows(2);
         rows[0].answer.reset();
