@@ -427,6 +427,15 @@ private slots:
                      column(rows, mark));
     }
 
+    // Read without its format named, a picture would load every image plugin first.
+    void theStartUpWindowLoadsOnlyTheJpegReader() {
+        ProgramFolder folder(numberedRows(1));
+        const Ended ended = runDriver(folder.folder(), {"image-plugins", "close-splash"});
+        QCOMPARE(ended.code, 0);
+        QCOMPARE(ended.out.split('\n').filter(QStringLiteral("image plugin:")),
+                 QStringList{QStringLiteral("image plugin: libqjpeg.so")});
+    }
+
     void aSecondMemvaneOnTheBankIsRefused() {
         ProgramFolder folder(numberedRows(5));
         const QString bank = folder.bank();

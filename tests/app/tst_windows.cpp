@@ -207,6 +207,24 @@ private slots:
         QCOMPARE(qFromBigEndian<quint16>(jpg.constData() + sof + 7), quint16(107));
         QCOMPARE(int(jpg[sof + 9]), 3); // three components
 
+        // Each window shows its pictures as Qt's own reading of the files gives them.
+        const auto shown = [](QWidget& window, const char* name) {
+            return control<QLabel>(window, name)
+                ->pixmap()
+                .toImage()
+                .convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage logo = QImage(":/pictures/logo.jpg").convertToFormat(QImage::Format_RGB32);
+        const QImage publisher =
+            QImage(":/pictures/publisher.bmp").convertToFormat(QImage::Format_RGB32);
+        QVERIFY(!logo.isNull() && !publisher.isNull());
+        app::FrmSplash& splash = app::showWindow<app::FrmSplash>();
+        QCOMPARE(shown(splash, "Image1"), logo);
+        QCOMPARE(shown(splash, "Picture1"), publisher);
+        app::FrmAbout& about = app::showWindow<app::FrmAbout>();
+        QCOMPARE(shown(about, "picIcon"), logo);
+        QCOMPARE(shown(about, "Picture1"), publisher);
+
         const QImage icon(QStringLiteral(":/pictures/memvane.png"));
         QCOMPARE(icon.size(), QSize(48, 48));
         QVERIFY(icon.colorCount() > 0 && icon.colorCount() <= 256);

@@ -186,6 +186,14 @@ private slots:
         QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 3);
         set->moveLast();
         QCOMPARE(set->field(QStringLiteral("ID")).toLongLong(), 2);
+
+        // Renumbering finds such rows among those noted at opening too.
+        runSql(bank.bank(), "CREATE INDEX QATABLE_ID_Index ON QATABLE (ID, \"Index\")");
+        set = db->openRecordSet("SELECT * FROM QATABLE", {"Index", "ID"});
+        store::Database::Transaction writing(*db);
+        set->setEveryRecord("Index", "ID", [](const QVariant&) { return qint64(-1); });
+        writing.commit();
+        QCOMPARE(readColumn(bank.bank(), "Index"), readColumn(bank.bank(), "ID"));
     }
 
     void editsAreStoredAndMembershipStaysFixed() {

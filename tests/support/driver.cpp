@@ -1,7 +1,8 @@
 // Runs the program as a process, the way main() does, and plays a script of user actions
 // on it, so tests can watch what ends the process: memvane-driver FOLDER STEP...
 // Steps: continue, close-splash (the window system closes the start-up window), tick, next,
-// previous, random, options-button, exit, hold (wait to be killed). After each step it
+// previous, random, options-button, exit, hold (wait to be killed), image-plugins (prints
+// "image plugin: NAME" for each image format plugin loaded so far). After each step it
 // prints "done STEP". Message boxes are answered with OK and their text printed as
 // "message: ...".
 #include "app/FrmSplash.h"
@@ -13,6 +14,8 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QTimer>
 #include <QWindow>
@@ -50,6 +53,20 @@ void play(QStringList steps) {
         testing::MainControls(*main).itmExit->trigger();
     else if (step == "hold")
         return;
+    else if (step == "image-plugins") {
+        // The kernel gives this file no size: it is read line by line.
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        maps.open(QIODevice::ReadOnly);
+        QStringList plugins;
+        for (QByteArray line = maps.readLine(); !line.isEmpty(); line = maps.readLine()) {
+            if (line.contains("/imageformats/"))
+                plugins << QFileInfo(QString::fromLocal8Bit(line.trimmed().split(' ').last()))
+                               .fileName();
+        }
+        plugins.removeDuplicates();
+        for (const QString& plugin : plugins)
+            say("image plugin: " + plugin);
+    }
     say("done " + step);
     QTimer::singleShot(0, qApp, [steps] { play(steps); });
 }
