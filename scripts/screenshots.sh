@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build.sh -DMEMVANE_EXTRAS=ON
-build/memvane-screenshots build/memvane/db/voreldb.mdb build/screenshots
+build/tools/memvane-screenshots build/memvane/db/voreldb.mdb build/screenshots
 # A front and a back page of printed cards, rendered from the PDF.
 rm -f build/screenshots/cards.pdf
 build/tools/memvane-bank print --paper a4 build/memvane/db/voreldb.mdb build/screenshots/cards.pdf
