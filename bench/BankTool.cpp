@@ -43,6 +43,21 @@ struct Usage {
     long peakKilobytes = 0;
 };
 
+// What a figure's runs add up to: the largest peak and the median times. Usage holds them.
+Usage summary(const std::vector<Usage>& runs) {
+    Usage all;
+    std::vector<double> wall;
+    std::vector<double> cpu;
+    for (const Usage& usage : runs) {
+        all.peakKilobytes = std::max(all.peakKilobytes, usage.peakKilobytes);
+        wall.push_back(usage.wallSeconds);
+        cpu.push_back(usage.cpuSeconds);
+    }
+    all.wallSeconds = median(std::move(wall));
+    all.cpuSeconds = median(std::move(cpu));
+    return all;
+}
+
 double seconds(const timeval& t) {
     return double(t.tv_sec) + double(t.tv_usec) / 1e6;
 }
@@ -206,14 +221,8 @@ void printBankTool(const QString& folder) {
                        "time (user + system) |"));
     out(QStringLiteral("|---|---:|---:|---|---|---:|---:|"));
     for (const Figure* figure : {&create, &import}) {
-        long peak = 0;
-        std::vector<double> wall;
-        std::vector<double> cpu;
-        for (const Usage& usage : figure->runs) {
-            peak = std::max(peak, usage.peakKilobytes);
-            wall.push_back(usage.wallSeconds);
-            cpu.push_back(usage.cpuSeconds);
-        }
+        const Usage runs = summary(figure->runs);
+        const long peak = runs.peakKilobytes;
         const double ratio = double(peak) / csvKilobytes;
         out(QStringLiteral("| %1 | %2 | %3x | ≤ %4x (≤ %5) | %6 | %7 | %8 |")
                 .arg(figure->name, mebibytes(double(peak)), QString::number(ratio, 'f', 2))
@@ -221,7 +230,7 @@ void printBankTool(const QString& folder) {
                 .arg(mebibytes(Limit * csvKilobytes),
                      ratio <= Limit ? QStringLiteral("target met")
                                     : QStringLiteral("target MISSED"),
-                     secondsText(median(wall)), secondsText(median(cpu))));
+                     secondsText(runs.wallSeconds), secondsText(runs.cpuSeconds)));
     }
 }
 
@@ -275,19 +284,13 @@ void printPrinting(const QString& folder) {
                        "card | Peak memory |"));
     out(QStringLiteral("|---|---:|---:|---:|---:|---:|---:|"));
     for (const Bank& bank : banks) {
-        long peak = 0;
-        std::vector<double> wall;
-        std::vector<double> cpu;
-        for (const Usage& usage : bank.runs) {
-            peak = std::max(peak, usage.peakKilobytes);
-            wall.push_back(usage.wallSeconds);
-            cpu.push_back(usage.cpuSeconds);
-        }
+        const Usage runs = summary(bank.runs);
+        const long peak = runs.peakKilobytes;
         out(QStringLiteral("| %1 | %2 | %3 | %4 | %5 | %6 ms | %7 |")
                 .arg(bank.file == shipped ? QStringLiteral("shipped") : QStringLiteral("generated"),
                      english.toString(bank.cards), english.toString(bank.pages.toInt()),
-                     secondsText(median(wall)), secondsText(median(cpu)))
-                .arg(median(cpu) * 1000 / bank.cards, 0, 'f', 3)
+                     secondsText(runs.wallSeconds), secondsText(runs.cpuSeconds))
+                .arg(runs.cpuSeconds * 1000 / bank.cards, 0, 'f', 3)
                 .arg(mebibytes(double(peak))));
     }
 }
@@ -404,14 +407,8 @@ void printDeckImport(const QString& folder) {
     std::vector<double> cpuOf;
     std::vector<long> peakOf;
     for (const DeckFigure& figure : figures) {
-        long peak = 0;
-        std::vector<double> wall;
-        std::vector<double> cpu;
-        for (const Usage& usage : figure.runs) {
-            peak = std::max(peak, usage.peakKilobytes);
-            wall.push_back(usage.wallSeconds);
-            cpu.push_back(usage.cpuSeconds);
-        }
+        const Usage runs = summary(figure.runs);
+        const long peak = runs.peakKilobytes;
         const double kilobytes = double(QFileInfo(figure.file).size()) / 1024.0;
         const double ratio = double(peak) / kilobytes;
         const bool floor = peakOf.empty();
@@ -423,8 +420,8 @@ void printDeckImport(const QString& folder) {
                      floor            ? QStringLiteral("—")
                      : above <= Limit ? QStringLiteral("≤ 3x: met")
                                       : QStringLiteral("≤ 3x: MISSED"),
-                     secondsText(median(wall)), secondsText(median(cpu))));
-        cpuOf.push_back(median(cpu));
+                     secondsText(runs.wallSeconds), secondsText(runs.cpuSeconds)));
+        cpuOf.push_back(runs.cpuSeconds);
         peakOf.push_back(peak);
     }
     out(QString());

@@ -92,17 +92,12 @@ std::optional<QString> optionalText(const QVariant& value) {
 } // namespace
 
 qint64 createBank(const QString& path, const QuestionSource& questions) {
-    const QString refusal = QStringLiteral("'%1' exists already; a bank holds marks, so it is "
-                                           "never overwritten.")
-                                .arg(path);
-    if (QFileInfo::exists(path))
-        throw BankError(refusal);
+    NewFile building(path, QStringLiteral("a bank holds marks, so it is never overwritten."));
     if (const QString journal = path + QStringLiteral("-journal"); QFileInfo::exists(journal))
         throw BankError(QStringLiteral("'%1' lies where the new bank's journal would be; the "
                                        "engine would play it back into the new bank. It is "
                                        "left from another bank: move it away first.")
                             .arg(journal));
-    NewFile building(path);
     qint64 count = 0;
     {
         Database db(building.path(), ConnectText::parse(BankConnectText),
@@ -123,8 +118,7 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
         createIndexes(db);
         writing.commit();
     }
-    if (!building.place())
-        throw BankError(refusal);
+    building.place();
     return count;
 }
 

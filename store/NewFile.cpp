@@ -52,8 +52,13 @@ void sync(const QString& path, const QString& shownAs) {
 
 } // namespace
 
-NewFile::NewFile(const QString& target)
-    : m_target(target) {
+NewFile::NewFile(const QString& target, const QString& why)
+    : m_target(target)
+    , m_refusal(QStringLiteral("'%1' exists already").arg(target) +
+                (why.isEmpty() ? QString() : QStringLiteral("; ") + why)) {
+    // Refused before any work; place() refuses a name taken since.
+    if (QFileInfo::exists(target))
+        throw BankError(m_refusal);
     const QFileInfo info(target);
     QByteArray folder =
         QFile::encodeName(info.path() + QStringLiteral("/.") + info.fileName() + ".XXXXXX");
@@ -94,19 +99,19 @@ void NewFile::write(const QByteArray& bytes) {
         fail(QStringLiteral("write"), m_target, errno);
 }
 
-bool NewFile::place() {
+void NewFile::place() {
     sync(m_path, m_target);
     const QByteArray from = QFile::encodeName(m_path);
     const QByteArray to = QFile::encodeName(m_target);
     if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) != 0) {
         if (errno == EEXIST)
-            return false;
+            throw BankError(m_refusal);
         if (errno != EINVAL && errno != ENOSYS)
             fail(QStringLiteral("create"), m_target, errno);
         // A file system without the no-replace rename: a new link fails just as surely.
         if (::link(from.constData(), to.constData()) != 0) {
             if (errno == EEXIST)
-                return false;
+                throw BankError(m_refusal);
             fail(QStringLiteral("create"), m_target, errno);
         }
         ::unlink(from.constData());
@@ -115,7 +120,6 @@ bool NewFile::place() {
     // One sync of the folder keeps both the new name and the private folder's going.
     ::rmdir(QFile::encodeName(m_folder).constData());
     sync(QFileInfo(m_target).path(), QFileInfo(m_target).path());
-    return true;
 }
 
 } // namespace store

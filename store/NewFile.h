@@ -10,8 +10,9 @@ namespace store {
 // name without replacing anything, and the folder that holds it is synced.
 class NewFile {
 public:
-    // Makes the private folder; throws BankError when it cannot.
-    explicit NewFile(const QString& target);
+    // Refuses a target that exists, saying "'TARGET' exists already" and why, when given; makes
+    // the private folder; throws BankError when it cannot.
+    explicit NewFile(const QString& target, const QString& why = {});
     // Removes what it made and did not place.
     ~NewFile();
     NewFile(const NewFile&) = delete;
@@ -23,12 +24,13 @@ public:
     // Writes the file at path() with every byte, or throws BankError; place() syncs it.
     void write(const QByteArray& bytes);
 
-    // Gives the file its name; false, with nothing changed, when that name is taken already.
-    // Throws BankError when the file or the folder cannot be synced or the name given.
-    bool place();
+    // Gives the file its name. Throws BankError, with nothing changed, when that name was
+    // taken meanwhile, and when the file or the folder cannot be synced or the name given.
+    void place();
 
 private:
     QString m_target;
+    QString m_refusal;
     QString m_folder;
     QString m_path;
     bool m_placed = false;

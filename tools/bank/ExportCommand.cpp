@@ -1,11 +1,9 @@
 #include "store/Bank.h"
-#include "store/BankError.h"
 #include "store/NewFile.h"
 #include "store/QuestionCsv.h"
 #include "tools/bank/Commands.h"
 #include "tools/bank/DeckWriters.h"
 
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace tools {
@@ -31,9 +29,7 @@ Command exportCommand() {
                 const QString& target = line.argument(1);
                 const ExportFormat format = exportFormat(target, line.value(To));
                 const auto questions = store::readBank(line.argument(0));
-                const QString refusal = QStringLiteral("'%1' exists already").arg(target);
-                if (QFileInfo::exists(target))
-                    throw store::BankError(refusal);
+                store::NewFile file(target);
                 QByteArray bytes;
                 QString as;
                 switch (format) {
@@ -59,10 +55,8 @@ Command exportCommand() {
                     as = QStringLiteral("KVTML");
                     break;
                 }
-                store::NewFile file(target);
                 file.write(bytes);
-                if (!file.place())
-                    throw store::BankError(refusal);
+                file.place();
                 out << "Exported " << questions.size() << " questions to " << target << " as " << as
                     << ".\n";
             }};
