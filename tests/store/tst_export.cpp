@@ -72,7 +72,8 @@ Lessons ourLessons(const QString& file, const QStringList& sides) {
     decks::DeckReport report;
     Lessons cards;
     const auto add = [&](decks::Card&& c) {
-        const QStringList names = c.names.isEmpty() ? QStringList{"Default Lesson"} : c.names;
+        const QStringList names =
+            c.names.empty() ? QStringList{"Default Lesson"} : decks::nameTexts(c.names);
         cards[c.question.simplified() + u'|' + c.answer.simplified()] +=
             QSet<QString>(names.begin(), names.end());
     };

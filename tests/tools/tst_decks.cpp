@@ -26,7 +26,8 @@ QString deck(const char* name) {
 
 // A card as the tests compare it: "question | answer | names".
 QString shown(const decks::Card& card) {
-    return QStringLiteral("%1 | %2 | %3").arg(card.question, card.answer, card.names.join(u'/'));
+    return QStringLiteral("%1 | %2 | %3")
+        .arg(card.question, card.answer, decks::nameTexts(card.names).join(u'/'));
 }
 
 // An Anki "Notes in Plain Text" export of this shape, as Anki writes it.

@@ -14,12 +14,31 @@
 // Decks of other flash-card programs, read into cards that a bank can take.
 namespace decks {
 
+// A name of a deck's that --map can match, as the program that wrote the deck shows it.
+struct Name {
+    enum Kind { Lesson, Deck, Tag, NoteType, Topic };
+    Kind kind;
+    QString text;
+    bool operator==(const Name&) const = default;
+};
+
+// "lesson", "deck", "tag", "note type", "topic".
+QString kindText(Name::Kind kind);
+
+inline QStringList nameTexts(const std::vector<Name>& names) {
+    QStringList texts;
+    for (const Name& name : names)
+        texts << name.text;
+    return texts;
+}
+
 // One card as a deck gives it.
 struct Card {
     QString question;
     QString answer;
-    // Where a topic may come from: lessons (the innermost first), the deck, tags.
-    QStringList names;
+    // Where a topic may come from, in the order the deck gives them: lessons (the innermost
+    // first), the deck, tags.
+    std::vector<Name> names;
     // What the source keeps for the card from one export to the next (Anki's guid); empty if
     // nothing.
     QString identity;

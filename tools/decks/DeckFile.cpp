@@ -22,7 +22,7 @@ void readOwnCsv(QIODevice& file, const CardSink& sink) {
         card.question = q.question.value_or(QString());
         card.answer = q.answer.value_or(QString());
         if (q.category)
-            card.names << *q.category;
+            card.names.push_back({Name::Topic, *q.category});
         card.where = QStringLiteral("ID %1").arg(q.id);
         card.own = q;
         sink(std::move(card));
@@ -53,6 +53,22 @@ const QStringList& formatNames() {
                                       QStringLiteral("anki"), QStringLiteral("tsv"),
                                       QStringLiteral("quizlet")};
     return names;
+}
+
+QString kindText(Name::Kind kind) {
+    switch (kind) {
+    case Name::Lesson:
+        return QStringLiteral("lesson");
+    case Name::Deck:
+        return QStringLiteral("deck");
+    case Name::Tag:
+        return QStringLiteral("tag");
+    case Name::NoteType:
+        return QStringLiteral("note type");
+    case Name::Topic:
+        break;
+    }
+    return QStringLiteral("topic");
 }
 
 QString lineText(int line) {

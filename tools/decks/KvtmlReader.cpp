@@ -290,7 +290,8 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
                                  .arg(card.question.isEmpty() ? questionSide : answerSide));
             continue;
         }
-        card.names = std::move(e.lessons);
+        for (QString& lesson : e.lessons)
+            card.names.push_back({Name::Lesson, std::move(lesson)});
         card.where = where;
         sink(std::move(card));
     }

@@ -21,9 +21,9 @@ QString plainName(const QString& name) {
 }
 
 // The sets that names give by name: pre-made sets always, custom sets (marks) when asked.
-void takeSets(const QStringList& names, store::Question& q, bool marks) {
-    for (const QString& name : names) {
-        const QString plain = plainName(name);
+void takeSets(const std::vector<Name>& names, store::Question& q, bool marks) {
+    for (const Name& name : names) {
+        const QString plain = plainName(name.text);
         for (size_t i = 0; i < q.sets.size(); ++i) {
             if (plain.compare(store::premadeSetNames()[i], Qt::CaseInsensitive) == 0)
                 q.sets[i] = 1;
@@ -60,8 +60,9 @@ Placer::Placer(Placement placement, const std::vector<store::Question>& bank,
     m_bankLastId = m_lastId;
 }
 
-std::optional<QString> Placer::topicOf(const QStringList& names) const {
-    for (const QString& name : names) {
+std::optional<QString> Placer::topicOf(const std::vector<Name>& names) const {
+    for (const Name& named : names) {
+        const QString& name = named.text;
         for (const auto& [from, to] : m_placement.map) {
             if (from.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
                 return to;
@@ -94,8 +95,8 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
     const std::optional<QString> category = topicOf(card.names);
     if (!category) {
         if (m_unplaced++ < 1000) {
-            const QString name = card.names.isEmpty() ? QStringLiteral("(no lesson, deck or tag)")
-                                                      : card.names.first();
+            const QString name = card.names.empty() ? QStringLiteral("(no lesson, deck or tag)")
+                                                    : card.names.front().text;
             if (!m_unplacedNames.contains(name))
                 m_unplacedNames << name;
         }

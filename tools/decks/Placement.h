@@ -39,7 +39,7 @@ public:
     const QStringList& notes() const { return m_notes; }
 
 private:
-    std::optional<QString> topicOf(const QStringList& names) const;
+    std::optional<QString> topicOf(const std::vector<Name>& names) const;
 
     Placement m_placement;
     const std::vector<store::Question>& m_bank;

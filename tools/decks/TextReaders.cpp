@@ -119,15 +119,14 @@ char guessSeparator(const QByteArray& text) {
 }
 
 // A deck "Biology::Cells" by its whole name, then its own, then those of the decks it is in.
-QStringList deckNames(const QString& deck) {
-    QStringList names{deck.trimmed()};
+void addDeckNames(std::vector<Name>& names, const QString& deck) {
+    names.push_back({Name::Deck, deck.trimmed()});
     QStringList parts = deck.split(QStringLiteral("::"), Qt::SkipEmptyParts);
     if (parts.size() > 1) {
         std::reverse(parts.begin(), parts.end());
         for (const QString& part : parts)
-            names << part.trimmed();
+            names.push_back({Name::Deck, part.trimmed()});
     }
-    return names;
 }
 
 QString separatorName(char c) {
@@ -267,13 +266,16 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                 else if (column == header.tagsColumn)
                     tags = value.split(u' ', Qt::SkipEmptyParts);
                 else if (column == header.deckColumn)
-                    card.names << deckNames(value);
+                    addDeckNames(card.names, value);
                 else if (column != header.notetypeColumn)
                     fields << value;
             }
             if (header.deckColumn == 0 && !header.deck.isEmpty())
-                card.names << deckNames(header.deck);
-            card.names << tags << header.tags;
+                addDeckNames(card.names, header.deck);
+            for (const QStringList* list : {&tags, &header.tags}) {
+                for (const QString& tag : *list)
+                    card.names.push_back({Name::Tag, tag});
+            }
             if (fields.size() < 2) {
                 ++unsplit;
                 report.skipped.emplace_back(card.where,
