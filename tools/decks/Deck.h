@@ -68,9 +68,11 @@ struct DeckOptions {
 // What was read but did not become a card, and what was changed on the way.
 struct DeckReport {
     Format format = Format::Csv;
+    QString how;                                      // "named by --from", "found from …"
     std::vector<std::pair<QString, QString>> skipped; // where, why
     int pictures = 0;                                 // written as "[picture: …]"
     int sounds = 0;                                   // dropped
+    std::vector<std::pair<QString, QString>> media;   // where, "picture 'cell.png'"
 };
 
 // A deck that cannot be read: where (a line or an entry) and why.
