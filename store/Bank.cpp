@@ -126,6 +126,17 @@ void createBank(const QString& path, const std::vector<Question>& questions) {
     createBank(path, fromList(questions));
 }
 
+bool isBank(const QString& path) {
+    try {
+        Database db(path, ConnectText::parse(BankConnectText), Database::Mode::ReadOnly);
+        return true;
+    } catch (const Error& error) {
+        if (error.number() == err::NotValidPassword)
+            return false;
+        throw;
+    }
+}
+
 std::vector<Question> readBank(const QString& path) {
     auto db = openBank(path);
     Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")

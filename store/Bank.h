@@ -15,6 +15,9 @@ namespace store {
 qint64 createBank(const QString& path, const QuestionSource& questions);
 void createBank(const QString& path, const std::vector<Question>& questions);
 
+// Whether the file opens with the bank's key: a question bank, not some other file.
+bool isBank(const QString& path);
+
 // Every question of a bank, in ID order.
 std::vector<Question> readBank(const QString& path);
 

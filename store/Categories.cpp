@@ -49,22 +49,26 @@ const std::array<QString, CategoryCount>& categories() {
     return captions;
 }
 
-QString closestCategory(const QString& text) {
+QString closestOf(const QString& text, const QStringList& words) {
     const QString wanted = text.trimmed().toCaseFolded();
     QString best;
     int bestScore = std::numeric_limits<int>::max();
-    for (const QString& caption : categories()) {
-        const QString folded = caption.toCaseFolded();
+    for (const QString& word : words) {
+        const QString folded = word.toCaseFolded();
         const int score = folded == wanted ? -2
                           : folded.contains(wanted) || wanted.contains(folded)
                               ? -1
                               : distance(folded, wanted);
         if (score < bestScore) {
             bestScore = score;
-            best = caption;
+            best = word;
         }
     }
     return best;
+}
+
+QString closestCategory(const QString& text) {
+    return closestOf(text, QStringList(categories().begin(), categories().end()));
 }
 
 } // namespace store

@@ -245,37 +245,48 @@ private slots:
     }
 
     void badInputLeavesNoFile_data() {
-        QTest::addColumn<QStringList>("args"); // BANK and OUT stand for the files
+        QTest::addColumn<QStringList>("args"); // BANK, DECK and OUT stand for the files
+        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         QTest::newRow("empty set")
-            << QStringList{"--custom", "3", "BANK", "OUT"} << "holds no cards of custom set 3";
+            << QStringList{"--custom", "3", "BANK", "OUT"} << 1 << "holds no cards of custom set 3";
         QTest::newRow("unknown topic")
-            << QStringList{"--topic", "ecolgy", "BANK", "OUT"} << "did you mean 'Ecology'?";
+            << QStringList{"--topic", "ecolgy", "BANK", "OUT"} << 2 << "did you mean 'Ecology'?";
         QTest::newRow("custom set 7")
-            << QStringList{"--custom", "7", "BANK", "OUT"} << "custom sets are 1 to 6";
+            << QStringList{"--custom", "7", "BANK", "OUT"} << 2 << "--custom takes 1 to 6";
+        QTest::newRow("unknown card") << QStringList{"--card", "huge", "BANK", "OUT"} << 2
+                                      << "--card takes index, a7, a8, business, not 'huge'\n";
+        QTest::newRow("unknown set")
+            << QStringList{"--set", "TUFF", "BANK", "OUT"} << 2 << "did you mean 'tough'?";
+        QTest::newRow("a deck for the bank")
+            << QStringList{"DECK", "OUT"} << 1 << "is a deck (KVTML, found from its content";
         QTest::newRow("no such folder")
-            << QStringList{"BANK", "OUT/../nowhere/x.pdf"} << "No such file or directory";
-        QTest::newRow("file there") << QStringList{"BANK", "BANK"} << "exists already";
-        QTest::newRow("1 MB card") << QStringList{"--set", "tough", "BANK", "OUT"}
+            << QStringList{"BANK", "OUT/../nowhere/x.pdf"} << 1 << "No such file or directory";
+        QTest::newRow("file there") << QStringList{"BANK", "BANK"} << 1 << "exists already";
+        QTest::newRow("1 MB card") << QStringList{"--set", "tough", "BANK", "OUT"} << 1
                                    << "card 9: its answer has 1048576 characters";
         QTest::newRow("offset past the margins")
-            << QStringList{"--offset", "6,0", "BANK", "OUT"} << "over 5 mm";
+            << QStringList{"--offset", "6,0", "BANK", "OUT"} << 2 << "over 5 mm";
     }
 
     void badInputLeavesNoFile() {
         QFETCH(QStringList, args);
+        QFETCH(int, status);
         QFETCH(QString, message);
         QTemporaryDir dir;
         std::vector<testing::Row> rows = {{9, "q", QString(1 << 20, 'x'), "Ecology", {0, 1, 0}},
                                           {10, "q", "a", "Ecology", {}}};
         testing::writeBank(dir.filePath("bank.mdb"), rows);
+        QVERIFY(QFile::copy(QStringLiteral(DECKS_DIR "/kwordquiz-fill_in_the_blank.kvtml"),
+                            dir.filePath("deck.kvtml")));
         args.replaceInStrings("BANK", dir.filePath("bank.mdb"));
+        args.replaceInStrings("DECK", dir.filePath("deck.kvtml"));
         args.replaceInStrings("OUT", dir.filePath("out.pdf"));
         const Run r = print(args);
-        QCOMPARE(r.status, 1);
+        QCOMPARE(r.status, status);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{"bank.mdb"});
+                 (QStringList{"bank.mdb", "deck.kvtml"}));
     }
 
     void fullDiskLeavesNoFile() {

@@ -104,8 +104,8 @@ private slots:
                                             << "csv" << QByteArray("ID,Question,");
         QTest::newRow(".kvtml") << "deck.kvtml"
                                 << "" << QByteArray("<?xml version=\"1.0\"");
-        QTest::newRow("no ending is CSV") << "deck"
-                                          << "" << QByteArray("ID,Question,");
+        QTest::newRow("--to csv over no ending") << "deck"
+                                                 << "csv" << QByteArray("ID,Question,");
     }
 
     void writesTheFormatAskedFor() {
@@ -132,21 +132,34 @@ private slots:
 
     void refusesAndWritesNothing_data() {
         QTest::addColumn<QString>("question");
+        QTest::addColumn<QString>("file");
         QTest::addColumn<QString>("to");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
         QTest::newRow("unknown --to") << "Q"
-                                      << "apkg" << 2 << "--to takes csv, anki or kvtml, not 'apkg'";
+                                      << "d"
+                                      << "apkg" << 2
+                                      << "--to takes csv, anki, kvtml, not 'apkg'; did you mean "
+                                         "'anki'?";
+        QTest::newRow("no ending") << "Q"
+                                   << "d"
+                                   << "" << 2 << "'D' does not end in .csv, .txt (Anki) or .kvtml";
+        QTest::newRow("a PDF") << "Q"
+                               << "d.pdf"
+                               << "" << 2 << "memvane-bank print BANK D prints the cards";
         QTest::newRow("a control character XML cannot hold")
             << "bell\a"
+            << "d"
             << "kvtml" << 1
             << "question 1: its question holds the character U+0007, which KVTML cannot hold";
         QTest::newRow("a noncharacter") << "x\uFFFF"
+                                        << "d"
                                         << "kvtml" << 1 << "U+ffff";
     }
 
     void refusesAndWritesNothing() {
         QFETCH(QString, question);
+        QFETCH(QString, file);
         QFETCH(QString, to);
         QFETCH(int, status);
         QFETCH(QString, message);
@@ -155,11 +168,13 @@ private slots:
         rows[0].question = question;
         testing::writeBank(dir.filePath("bank.mdb"), rows);
         QString err;
-        QCOMPARE(
-            bankTool({"export", "--to", to, dir.filePath("bank.mdb"), dir.filePath("d")}, &err),
-            status);
-        QVERIFY2(err.contains(message), qPrintable(err));
-        QVERIFY(!QFile::exists(dir.filePath("d")));
+        const QStringList args{"export", dir.filePath("bank.mdb"), dir.filePath(file)};
+        QCOMPARE(bankTool(to.isEmpty() ? args : args + QStringList{"--to", to}, &err), status);
+        QVERIFY2(err.contains(QString(message)
+                                  .replace("'D'", "'" + dir.filePath(file) + "'")
+                                  .replace(" D ", " " + dir.filePath(file) + " ")),
+                 qPrintable(err));
+        QVERIFY(!QFile::exists(dir.filePath(file)));
     }
 
     // A note that came from Anki goes back with its guid, and comes in again as itself.

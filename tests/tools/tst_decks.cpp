@@ -195,10 +195,10 @@ private slots:
                                  QStringList{file, dir.filePath("bank.mdb")});
         QCOMPARE(run.status, 0);
         const auto questions = store::readBank(dir.filePath("bank.mdb"));
-        // One question for each question text.
+        // One question for each question and answer.
         QSet<QString> texts;
         for (const decks::Card& c : read_)
-            texts.insert(c.question);
+            texts.insert(c.question + u'\n' + c.answer);
         QCOMPARE(int(questions.size()), int(texts.size()));
         QCOMPARE(*questions[size_t(at)].answer, read_[size_t(at)].answer);
     }
@@ -258,8 +258,8 @@ private slots:
             << "lessons.kvtml" << QByteArray() << QStringList()
             << QStringList{"15 cards have no topic", "Default Lesson", "--map"} << 1;
         QTest::newRow("a topic that is none of the fifteen")
-            << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecology"}
-            << QStringList{"did you mean 'Ecology'"} << 1;
+            << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecolgy"}
+            << QStringList{"did you mean 'Ecology'"} << 2;
         QTest::newRow("sides that are not two")
             << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "1"}
             << QStringList{"--sides"} << 2;
@@ -312,8 +312,12 @@ private slots:
                                  "--map", "biology=Ecology",
                                  "--set", "TOUGH,final"};
         Run run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
-        QCOMPARE(run.out, "Added 2, updated 0, left alone 0.\nPictures written as text: 1\n"
-                          "Sounds dropped: 1\n");
+        QCOMPARE(run.out.section('\n', 1),
+                 "Added 2, updated 0, left alone 0, skipped 0.\nPictures written as text: 1\n"
+                 "Sounds dropped: 1\n  line 8: sound 'niche.mp3'\n  line 8: picture 'niche.png'\n"
+                 "1 card has names that --map puts in different topics; the first --map given "
+                 "won (first at line 7: deck \"Cells\" to Cell Structure and Function, not deck "
+                 "\"Biology\" to Ecology).\n");
         auto questions = store::readBank(bank);
         QCOMPARE(questions.size(), size_t(4));
         QCOMPARE(*questions[2].category, "Cell Structure and Function");
@@ -326,11 +330,15 @@ private slots:
                              "g7H8i9\tBasic\tBiology\tNew?\tYes\t\n");
         const QByteArray before = testing::checksum(bank);
         run = bankTool(QStringList{"import", "--dry-run"} + map + QStringList{notes, bank});
-        QVERIFY2(run.out.startsWith("Would add 1, update 1, leave alone 1; nothing was written."),
+        QVERIFY2(run.out.section('\n', 1).startsWith("Would add 1, update 1, leave alone 1, skip "
+                                                     "0; nothing was written."),
                  qPrintable(run.out));
+        QVERIFY2(run.out.contains("\n  deck \"Biology\": 3 cards\n"), qPrintable(run.out));
         QCOMPARE(testing::checksum(bank), before);
         run = bankTool(QStringList{"import"} + map + QStringList{notes, bank});
-        QVERIFY2(run.out.startsWith("Added 1, updated 1, left alone 1."), qPrintable(run.out));
+        QVERIFY2(
+            run.out.section('\n', 1).startsWith("Added 1, updated 1, left alone 1, skipped 0."),
+            qPrintable(run.out));
         questions = store::readBank(bank);
         QCOMPARE(questions.size(), size_t(5));
         QCOMPARE(*questions[3].question, "A niche?");
@@ -345,9 +353,9 @@ private slots:
         // Without an identity, a card is the question of the same text: here one the bank had.
         const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
         run = bankTool({"import", "--category", "Ecology", kvtml, bank});
-        QCOMPARE(run.out, "Added 14, updated 1, left alone 0.\n");
+        QCOMPARE(run.out.section('\n', 1), "Added 14, updated 1, left alone 0, skipped 0.\n");
         run = bankTool({"import", "--category", "Ecology", kvtml, bank});
-        QCOMPARE(run.out, "Added 0, updated 0, left alone 15.\n");
+        QCOMPARE(run.out.section('\n', 1), "Added 0, updated 0, left alone 15, skipped 0.\n");
         questions = store::readBank(bank);
         QCOMPARE(questions.size(), size_t(19));
         QCOMPARE(*questions[1].answer, "der Rechtsanwalt liest [die Zeitung]");
@@ -377,7 +385,9 @@ private slots:
             text += "Term " + QByteArray::number(i) + "\tMeaning " + QByteArray::number(i) + "\n";
         writeFile(dir.filePath("big.txt"), text);
         const Run run = bankTool({"import", dir.filePath("big.txt"), bank});
-        QCOMPARE(run.out, "Added 100000, updated 0, left alone 0.\n");
+        QCOMPARE(run.out, "Read " + dir.filePath("big.txt") +
+                              " as Anki text (found from its content: Anki's header lines).\n"
+                              "Added 100000, updated 0, left alone 0, skipped 0.\n");
         QCOMPARE(store::readBank(bank).back().id, 100002);
     }
 };

@@ -1,6 +1,7 @@
 #include "store/Bank.h"
 #include "store/Categories.h"
 #include "store/Schema.h"
+#include "tools/bank/BankArgument.h"
 #include "tools/bank/Commands.h"
 
 #include <QMap>
@@ -14,6 +15,7 @@ namespace {
 
 void check(const CommandLine& line, QTextStream& out) {
     const QString& bank = line.argument(0);
+    requireBank(bank);
     const auto questions = store::readBank(bank);
     // Read first: a bank that cannot be read is left as it was.
     const bool added = line.isSet(QStringLiteral("fix")) && store::addStartIndex(bank);

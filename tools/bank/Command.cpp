@@ -1,5 +1,7 @@
 #include "tools/bank/Command.h"
 
+#include "store/Categories.h"
+
 namespace tools {
 
 CommandLine::CommandLine(const QCommandLineParser& parser)
@@ -13,13 +15,41 @@ QString CommandLine::value(const QString& option, const QString& fallback) const
 
 QString CommandLine::choice(const QString& option, const QStringList& choices,
                             const QString& fallback) const {
-    const QString given = value(option, fallback);
+    return oneOf(QStringLiteral("--") + option, value(option, fallback), choices);
+}
+
+qsizetype CommandLine::choiceIndex(const QString& option, const QStringList& choices,
+                                   const QString& fallback) const {
+    return choices.indexOf(choice(option, choices, fallback));
+}
+
+QString oneOf(const QString& what, const QString& word, const QStringList& choices) {
     for (const QString& choice : choices) {
-        if (choice.compare(given, Qt::CaseInsensitive) == 0)
+        if (choice.compare(word.trimmed(), Qt::CaseInsensitive) == 0)
             return choice;
     }
-    throw UsageError(QStringLiteral("--%1 takes %2, not '%3'")
-                         .arg(option, choices.join(QStringLiteral(", ")), given));
+    // A suggestion that starts as the word does; none for a word far from every choice.
+    const QString closest = store::closestOf(word, choices);
+    const bool near = !word.trimmed().isEmpty() &&
+                      closest.front().toCaseFolded() == word.trimmed().front().toCaseFolded();
+    throw UsageError(
+        QStringLiteral("%1 takes %2, not '%3'%4")
+            .arg(what, choices.join(QStringLiteral(", ")), word,
+                 near ? QStringLiteral("; did you mean '%1'?").arg(closest) : QString()));
+}
+
+QString topicWord(const QString& what, const QString& word) {
+    for (const QString& topic : store::categories()) {
+        if (topic.compare(word.trimmed(), Qt::CaseInsensitive) == 0)
+            return topic;
+    }
+    throw UsageError(QStringLiteral("%1: '%2' is not one of the fifteen topics; did you mean "
+                                    "'%3'?")
+                         .arg(what, word, store::closestCategory(word)));
+}
+
+QString counted(qint64 n, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
 }
 
 QString Command::usage() const {

@@ -40,11 +40,24 @@ public:
     // The option's value, which must be one of choices (compared without case).
     QString choice(const QString& option, const QStringList& choices,
                    const QString& fallback) const;
+    // The same, as the index of the choice.
+    qsizetype choiceIndex(const QString& option, const QStringList& choices,
+                          const QString& fallback) const;
 
 private:
     const QCommandLineParser& m_parser;
     QStringList m_arguments;
 };
+
+// word, one of choices in any case, as choices spell it; throws UsageError naming them and the
+// closest otherwise. what says what took it: "--set".
+QString oneOf(const QString& what, const QString& word, const QStringList& choices);
+
+// One of the fifteen topics in any case, as the bank spells it; throws UsageError otherwise.
+QString topicWord(const QString& what, const QString& word);
+
+// "1 question", "2 questions".
+QString counted(qint64 n, const QString& one, const QString& many);
 
 // One command of memvane-bank. Its run reports to out and throws store::Error (BankError for
 // what the user can mend) or UsageError.

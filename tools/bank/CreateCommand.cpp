@@ -21,22 +21,10 @@ Command createCommand() {
             [](const CommandLine& line, QTextStream& out) {
                 const QString& deck = line.argument(0);
                 const DeckLine options = deckLine(line);
-                const std::vector<store::Question> none;
-                decks::Placer placer(options.placement, none, {});
+                decks::Placer placer(options.placement, {}, {});
                 decks::DeckReport report;
                 const store::QuestionSource questions = [&](const store::QuestionSink& sink) {
-                    qint64 count = 0;
-                    decks::readDeck(
-                        deck, options.read,
-                        [&](decks::Card&& card) {
-                            if (const auto q = placer.place(card, report)) {
-                                sink(*q);
-                                ++count;
-                            }
-                        },
-                        report);
-                    placer.finish();
-                    if (count == 0)
+                    if (placeDeck(deck, options, placer, report, sink) == 0)
                         throw store::BankError(
                             QStringLiteral("%1 holds no questions: Memvane cannot start on an "
                                            "empty bank, so none was made.")
@@ -45,13 +33,16 @@ Command createCommand() {
                 if (options.dryRun) {
                     qint64 count = 0;
                     questions([&](const store::Question&) { ++count; });
-                    out << "Would create " << line.argument(1) << " with " << count
-                        << " questions; nothing was written.\n";
+                    out << readLine(deck, report) << "Would create " << line.argument(1) << " with "
+                        << counted(count, "question", "questions") << ", skip "
+                        << report.skipped.size() << "; nothing was written.\n";
                 } else {
                     const qint64 count = store::createBank(line.argument(1), questions);
-                    out << "Created " << line.argument(1) << " with " << count << " questions.\n";
+                    out << readLine(deck, report) << "Created " << line.argument(1) << " with "
+                        << counted(count, "question", "questions") << ", skipped "
+                        << report.skipped.size() << ".\n";
                 }
-                out << deckReport(report, placer.notes());
+                out << deckReport(report, placer, options.dryRun);
             }};
 }
 

@@ -1,8 +1,8 @@
 #include "tools/bank/DeckLine.h"
 
-#include <QTextStream>
+#include "tools/decks/DeckFile.h"
 
-#include <algorithm>
+#include <QTextStream>
 
 namespace tools {
 
@@ -76,44 +76,68 @@ DeckLine deckLine(const CommandLine& line) {
     deck.read.cardSeparator = line.value(QStringLiteral("card-separator"), deck.read.cardSeparator);
     if (line.isSet(QStringLiteral("category")))
         deck.placement.category =
-            decks::topic(line.value(QStringLiteral("category")), QStringLiteral("--category"));
+            topicWord(QStringLiteral("--category"), line.value(QStringLiteral("category")));
     for (const QString& pair : line.values(QStringLiteral("map"))) {
         const qsizetype equals = pair.lastIndexOf(u'=');
         if (equals <= 0)
             throw UsageError(QStringLiteral("--map takes \"NAME=TOPIC\", not '%1'").arg(pair));
         deck.placement.map.emplace_back(
             pair.left(equals).trimmed(),
-            decks::topic(pair.mid(equals + 1).trimmed(), QStringLiteral("--map %1").arg(pair)));
+            topicWord(QStringLiteral("--map %1").arg(pair), pair.mid(equals + 1).trimmed()));
     }
     for (const QString& name :
          line.values(QStringLiteral("set")).join(u',').split(u',', Qt::SkipEmptyParts)) {
-        const qsizetype set = SetNames.indexOf(name.trimmed().toUpper());
-        if (set < 0)
-            throw UsageError(
-                QStringLiteral("--set takes BASICS, TOUGH and FINAL, not '%1'").arg(name));
+        const qsizetype set = SetNames.indexOf(oneOf(QStringLiteral("--set"), name, SetNames));
         deck.placement.sets[size_t(set)] = 1;
     }
     deck.dryRun = line.isSet(QStringLiteral("dry-run"));
     return deck;
 }
 
-QString deckReport(const decks::DeckReport& report, const QStringList& notes) {
+qint64 placeDeck(const QString& deck, const DeckLine& options, decks::Placer& placer,
+                 decks::DeckReport& report, const store::QuestionSink& sink) {
+    qint64 count = 0;
+    decks::readDeck(
+        deck, options.read,
+        [&](decks::Card&& card) {
+            if (const auto q = placer.place(card, report)) {
+                sink(*q);
+                ++count;
+            }
+        },
+        report);
+    placer.finish();
+    return count;
+}
+
+QString readLine(const QString& deck, const decks::DeckReport& report) {
+    return QStringLiteral("Read %1 as %2 (%3).\n")
+        .arg(deck, decks::formatTitle(report.format), report.how);
+}
+
+QString deckReport(const decks::DeckReport& report, const decks::Placer& placer, bool names) {
     QString text;
     QTextStream out(&text);
     if (!report.skipped.empty()) {
-        out << "Skipped " << report.skipped.size() << ":\n";
-        constexpr size_t Shown = 20;
-        for (size_t i = 0; i < std::min(report.skipped.size(), Shown); ++i)
-            out << "  " << report.skipped[i].first << ": " << report.skipped[i].second << "\n";
-        if (report.skipped.size() > Shown)
-            out << "  and " << report.skipped.size() - Shown << " more\n";
+        out << "Skipped " << counted(qint64(report.skipped.size()), "card", "cards") << ":\n";
+        for (const auto& [where, why] : report.skipped)
+            out << "  " << where << ": " << why << "\n";
     }
     if (report.pictures > 0)
         out << "Pictures written as text: " << report.pictures << "\n";
     if (report.sounds > 0)
         out << "Sounds dropped: " << report.sounds << "\n";
-    for (const QString& note : notes)
+    for (const auto& [where, what] : report.media)
+        out << "  " << where << ": " << what << "\n";
+    for (const QString& note : placer.notes())
         out << note << "\n";
+    if (names) {
+        const QString list = placer.names();
+        if (list.isEmpty())
+            out << "The deck's cards have no lessons, decks or tags.\n";
+        else
+            out << "The deck's lessons, decks and tags:\n" << list;
+    }
     out.flush();
     return text;
 }

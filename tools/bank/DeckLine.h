@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Question.h"
 #include "tools/bank/Command.h"
 #include "tools/decks/Deck.h"
 #include "tools/decks/Placement.h"
@@ -15,11 +16,19 @@ struct DeckLine {
     bool dryRun = false;
 };
 
-// Throws UsageError for a value an option does not take, BankError for a topic that is none of
-// the fifteen.
+// Throws UsageError for a value an option does not take, a topic among them.
 DeckLine deckLine(const CommandLine& line);
 
-// What was skipped, changed on the way or worth a look, a line each; empty when nothing was.
-QString deckReport(const decks::DeckReport& report, const QStringList& notes);
+// Reads the deck and hands each question its cards become to sink; returns how many. Throws
+// store::BankError for a deck that cannot be read or placed, before the last question is sunk.
+qint64 placeDeck(const QString& deck, const DeckLine& options, decks::Placer& placer,
+                 decks::DeckReport& report, const store::QuestionSink& sink);
+
+// The first line of a report: "Read deck.kvtml as KVTML (found from its content: XML).".
+QString readLine(const QString& deck, const decks::DeckReport& report);
+
+// What was skipped, changed on the way or worth a look, a line each; with names, every lesson,
+// deck and tag and its cards.
+QString deckReport(const decks::DeckReport& report, const decks::Placer& placer, bool names);
 
 } // namespace tools

@@ -3,23 +3,35 @@
 #include "store/SetNames.h"
 #include "tools/bank/Command.h"
 
+#include <QFileInfo>
+
 namespace tools {
 
+namespace {
+
+const QStringList ExportNames = {QStringLiteral("csv"), QStringLiteral("anki"),
+                                 QStringLiteral("kvtml")};
+
+} // namespace
+
 ExportFormat exportFormat(const QString& fileName, const QString& to) {
-    if (to.isEmpty()) {
-        if (fileName.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive))
-            return ExportFormat::Anki;
-        if (fileName.endsWith(QStringLiteral(".kvtml"), Qt::CaseInsensitive))
-            return ExportFormat::Kvtml;
+    if (!to.isEmpty())
+        return ExportFormat(
+            QStringList(ExportNames).indexOf(oneOf(QStringLiteral("--to"), to, ExportNames)));
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    if (suffix == u"csv")
         return ExportFormat::Csv;
-    }
-    if (to.compare(QStringLiteral("anki"), Qt::CaseInsensitive) == 0)
+    if (suffix == u"txt")
         return ExportFormat::Anki;
-    if (to.compare(QStringLiteral("kvtml"), Qt::CaseInsensitive) == 0)
+    if (suffix == u"kvtml")
         return ExportFormat::Kvtml;
-    if (to.compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0)
-        return ExportFormat::Csv;
-    throw UsageError(QStringLiteral("--to takes csv, anki or kvtml, not '%1'").arg(to));
+    if (suffix == u"pdf")
+        throw UsageError(QStringLiteral("'%1' asks for a PDF, which export does not write: "
+                                        "memvane-bank print BANK %1 prints the cards")
+                             .arg(fileName));
+    throw UsageError(QStringLiteral("'%1' does not end in .csv, .txt (Anki) or .kvtml; --to csv, "
+                                    "anki or kvtml names the format whatever the name")
+                         .arg(fileName));
 }
 
 QStringList setNames(const store::Question& question) {

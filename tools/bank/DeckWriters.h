@@ -15,7 +15,8 @@ namespace tools {
 enum class ExportFormat { Csv, Anki, Kvtml };
 
 // The format `to` names (csv, anki or kvtml, in any case), or when it is empty the one the file
-// name asks for: .txt Anki's notes text, .kvtml KVTML, anything else our CSV.
+// name asks for: .csv our CSV, .txt Anki's notes text, .kvtml KVTML. Throws UsageError for any
+// other.
 ExportFormat exportFormat(const QString& fileName, const QString& to);
 
 // The pre-made and custom sets a question is in, by name, in field order.

@@ -1,6 +1,7 @@
 #include "store/Bank.h"
 #include "store/NewFile.h"
 #include "store/QuestionCsv.h"
+#include "tools/bank/BankArgument.h"
 #include "tools/bank/Commands.h"
 #include "tools/bank/DeckWriters.h"
 
@@ -28,6 +29,7 @@ Command exportCommand() {
             [](const CommandLine& line, QTextStream& out) {
                 const QString& target = line.argument(1);
                 const ExportFormat format = exportFormat(target, line.value(To));
+                requireBank(line.argument(0));
                 const auto questions = store::readBank(line.argument(0));
                 store::NewFile file(target);
                 QByteArray bytes;

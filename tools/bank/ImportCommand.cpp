@@ -1,4 +1,5 @@
 #include "store/Bank.h"
+#include "tools/bank/BankArgument.h"
 #include "tools/bank/Commands.h"
 #include "tools/bank/DeckLine.h"
 #include "tools/decks/DeckFile.h"
@@ -16,31 +17,29 @@ Command importCommand() {
                            "question's text. Every mark is kept. Reads what create reads."),
             deckOptions(),
             [](const CommandLine& line, QTextStream& out) {
+                const QString& deck = line.argument(0);
                 const QString& bank = line.argument(1);
                 const DeckLine options = deckLine(line);
-                const std::vector<store::Question> questions = store::readBank(bank);
-                decks::Placer placer(options.placement, questions, store::readIdentities(bank));
+                requireBank(bank);
+                decks::Placer placer(options.placement, store::readBank(bank),
+                                     store::readIdentities(bank));
                 decks::DeckReport report;
                 const store::ImportCounts counts = store::importQuestions(
                     bank,
                     [&](const store::QuestionSink& sink) {
-                        decks::readDeck(
-                            line.argument(0), options.read,
-                            [&](decks::Card&& card) {
-                                if (const auto q = placer.place(card, report))
-                                    sink(*q);
-                            },
-                            report);
-                        placer.finish();
+                        placeDeck(deck, options, placer, report, sink);
                     },
                     options.dryRun);
+                out << readLine(deck, report);
                 if (options.dryRun)
                     out << "Would add " << counts.added << ", update " << counts.updated
-                        << ", leave alone " << counts.unchanged << "; nothing was written.\n";
+                        << ", leave alone " << counts.unchanged << ", skip "
+                        << report.skipped.size() << "; nothing was written.\n";
                 else
                     out << "Added " << counts.added << ", updated " << counts.updated
-                        << ", left alone " << counts.unchanged << ".\n";
-                out << deckReport(report, placer.notes());
+                        << ", left alone " << counts.unchanged << ", skipped "
+                        << report.skipped.size() << ".\n";
+                out << deckReport(report, placer, options.dryRun);
             }};
 }
 

@@ -3,6 +3,7 @@
 #include "store/Categories.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
+#include "tools/bank/BankArgument.h"
 #include "tools/bank/Commands.h"
 #include "tools/print/CardSet.h"
 #include "tools/print/Layouts.h"
@@ -63,12 +64,8 @@ QList<QCommandLineOption> options() {
 // The category box a topic name ticks, matched regardless of case.
 size_t topicIndex(const QString& name) {
     const auto& captions = store::categories();
-    for (size_t i = 0; i < captions.size(); ++i) {
-        if (captions[i].compare(name, Qt::CaseInsensitive) == 0)
-            return i;
-    }
-    throw BankError(QStringLiteral("unknown topic '%1'; did you mean '%2'?")
-                        .arg(name, store::closestCategory(name)));
+    const QString topic = topicWord(QStringLiteral("--topic"), name);
+    return size_t(std::find(captions.begin(), captions.end(), topic) - captions.begin());
 }
 
 // The choice the options dialog would show for these options.
@@ -76,7 +73,7 @@ selection::OptionsChoice choiceOf(const CommandLine& line) {
     const int modes = line.isSet(QStringLiteral("set")) + line.isSet(QStringLiteral("topic")) +
                       line.isSet(QStringLiteral("custom"));
     if (modes > 1)
-        throw BankError(QStringLiteral("choose the cards by one of --set, --topic and --custom"));
+        throw UsageError(QStringLiteral("choose the cards by one of --set, --topic and --custom"));
     selection::OptionsChoice choice;
     choice.captions = store::categories();
     if (line.isSet(QStringLiteral("topic"))) {
@@ -87,18 +84,14 @@ selection::OptionsChoice choiceOf(const CommandLine& line) {
         bool number = false;
         const int n = line.value(QStringLiteral("custom")).toInt(&number);
         if (!number || n < 1 || n > int(store::markFields().size()))
-            throw BankError(QStringLiteral("no custom set '%1': custom sets are 1 to %2")
-                                .arg(line.value(QStringLiteral("custom")))
-                                .arg(store::markFields().size()));
+            throw UsageError(QStringLiteral("--custom takes 1 to %2, not '%1'")
+                                 .arg(line.value(QStringLiteral("custom")))
+                                 .arg(store::markFields().size()));
         choice.testType[2] = true;
         choice.markField = store::markFields()[size_t(n - 1)];
     } else {
-        const QString name = line.isSet(QStringLiteral("set")) ? line.value(QStringLiteral("set"))
-                                                               : QStringLiteral("all");
-        const qsizetype index = PremadeNames.indexOf(name);
-        if (index < 0)
-            throw BankError(
-                QStringLiteral("unknown set '%1': choose basics, tough, final or all").arg(name));
+        const qsizetype index =
+            line.choiceIndex(QStringLiteral("set"), PremadeNames, QStringLiteral("all"));
         choice.testType[0] = true;
         choice.premadeType[size_t(index)] = true;
     }
@@ -116,14 +109,11 @@ QString describe(const CommandLine& line) {
                                                : QStringLiteral("all"));
 }
 
+// The option's value among names, as the value at its place.
 template <typename T>
-T pick(const QString& what, const QString& value, const QStringList& names,
+T pick(const CommandLine& line, const QString& option, const QStringList& names,
        const std::vector<T>& values) {
-    const qsizetype index = names.indexOf(value);
-    if (index < 0)
-        throw BankError(QStringLiteral("unknown %1 '%2': choose %3")
-                            .arg(what, value, names.join(QStringLiteral(", "))));
-    return values[size_t(index)];
+    return values[size_t(line.choiceIndex(option, names, names.first()))];
 }
 
 QPointF offsetOf(const QString& text) {
@@ -134,12 +124,12 @@ QPointF offsetOf(const QString& text) {
                                                        parts[1].trimmed().toDouble(&y))
                                              : QPointF();
     if (!x || !y)
-        throw BankError(QStringLiteral("offset '%1' is not X,Y in millimetres").arg(text));
+        throw UsageError(QStringLiteral("--offset takes X,Y in millimetres, not '%1'").arg(text));
     if (std::abs(offset.x()) > MarkBand || std::abs(offset.y()) > MarkBand)
-        throw BankError(QStringLiteral("offset '%1' is over %2 mm: the backs would leave the "
-                                       "margins")
-                            .arg(text)
-                            .arg(MarkBand));
+        throw UsageError(QStringLiteral("--offset '%1' is over %2 mm: the backs would leave "
+                                        "the margins")
+                             .arg(text)
+                             .arg(MarkBand));
     return offset;
 }
 
@@ -172,9 +162,11 @@ void print(const CommandLine& line, QTextStream& out) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw BankError(QStringLiteral("printing lays out text, which needs a QGuiApplication"));
     const QStringList& files = line.arguments();
-    const Paper paper = line.isSet(QStringLiteral("paper"))
-                            ? paperNamed(line.value(QStringLiteral("paper")))
-                            : systemPaper();
+    const Paper paper =
+        line.isSet(QStringLiteral("paper"))
+            ? paperNamed(line.choice(QStringLiteral("paper"),
+                                     {QStringLiteral("a4"), QStringLiteral("letter")}, {}))
+            : systemPaper();
 
     if (line.isSet(QStringLiteral("test-page"))) {
         if (files.size() != 1)
@@ -188,25 +180,24 @@ void print(const CommandLine& line, QTextStream& out) {
 
     Settings settings;
     settings.layout =
-        pick(QStringLiteral("layout"),
-             line.value(QStringLiteral("layout")).isEmpty() ? QStringLiteral("cards")
-                                                            : line.value(QStringLiteral("layout")),
+        pick(line, QStringLiteral("layout"),
              {QStringLiteral("cards"), QStringLiteral("fold"), QStringLiteral("list")},
              std::vector{Layout::Cards, Layout::Fold, Layout::List});
-    settings.card = cardSize(line.isSet(QStringLiteral("card")) ? line.value(QStringLiteral("card"))
-                                                                : QStringLiteral("a8"));
-    settings.flip = pick(QStringLiteral("edge"),
-                         line.isSet(QStringLiteral("flip")) ? line.value(QStringLiteral("flip"))
-                                                            : QStringLiteral("long"),
-                         {QStringLiteral("long"), QStringLiteral("short")},
-                         std::vector{Flip::Long, Flip::Short});
+    settings.card = cardSize(line.choice(QStringLiteral("card"),
+                                         {QStringLiteral("index"), QStringLiteral("a7"),
+                                          QStringLiteral("a8"), QStringLiteral("business")},
+                                         QStringLiteral("a8")));
+    settings.flip =
+        pick(line, QStringLiteral("flip"), {QStringLiteral("long"), QStringLiteral("short")},
+             std::vector{Flip::Long, Flip::Short});
     if (line.isSet(QStringLiteral("offset")))
         settings.offset = offsetOf(line.value(QStringLiteral("offset")));
     settings.hideAnswers = line.isSet(QStringLiteral("hide-answers"));
     if (settings.hideAnswers && settings.layout != Layout::List)
-        throw BankError(QStringLiteral("--hide-answers is for --layout list"));
+        throw UsageError(QStringLiteral("--hide-answers is for --layout list"));
 
     const selection::Selection chosen = selection::buildQuery(choiceOf(line), {});
+    requireBank(files[0]);
     CardSet cards(files[0], chosen.CurrentSQL);
     if (cards.count() == 0)
         throw BankError(QStringLiteral("%1 holds no cards of %2; no file was written")

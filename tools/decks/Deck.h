@@ -73,6 +73,14 @@ struct DeckReport {
     int pictures = 0;                                 // written as "[picture: …]"
     int sounds = 0;                                   // dropped
     std::vector<std::pair<QString, QString>> media;   // where, "picture 'cell.png'"
+    // Lines that a guessed separator split into many fields, each holding another separator:
+    // cards that other separators would have split.
+    struct Crowded {
+        QString separator; // as an option takes it: "';'"
+        QString inner;
+        int fields = 0;
+    };
+    std::optional<Crowded> crowded;
 };
 
 // A deck that cannot be read: where (a line or an entry) and why.

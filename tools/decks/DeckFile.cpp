@@ -1,5 +1,6 @@
 #include "tools/decks/DeckFile.h"
 
+#include "store/Bank.h"
 #include "store/BankError.h"
 #include "store/CsvReader.h"
 #include "store/QuestionCsv.h"
@@ -75,34 +76,89 @@ QString lineText(int line) {
     return QStringLiteral("line %1").arg(line);
 }
 
-std::optional<Format> findFormat(const QByteArray& head, const QString& path) {
+QString formatTitle(Format format) {
+    static const QStringList titles = {
+        QStringLiteral("our CSV"), QStringLiteral("KVTML"), QStringLiteral("Anki text"),
+        QStringLiteral("Mnemosyne tab-separated text"), QStringLiteral("Quizlet text")};
+    return titles.value(int(format));
+}
+
+QString knownFormats() {
+    return formatNames().join(QStringLiteral(", "));
+}
+
+std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& path) {
     QByteArray start = head;
     if (start.startsWith("\xef\xbb\xbf"))
         start = start.mid(3);
     start = start.trimmed();
-    if (start.startsWith('<'))
-        return Format::Kvtml;
-    if (start.startsWith('#') && isAnkiHeader(start))
-        return Format::Anki;
+    // Ciphered or binary bytes can look like anything: only text is read by its content.
+    const bool text = !start.contains('\0');
+    if (text && start.startsWith('<'))
+        return FoundFormat{Format::Kvtml, QStringLiteral("found from its content: XML")};
+    if (text && start.startsWith('#') && isAnkiHeader(start))
+        return FoundFormat{Format::Anki,
+                           QStringLiteral("found from its content: Anki's header lines")};
     const qsizetype lineEnd = start.indexOf('\n');
     const QByteArray firstLine = (lineEnd < 0 ? start : start.left(lineEnd)).toLower();
     for (const char separator : {',', ';', '\t'}) {
         const QList<QByteArray> names = firstLine.trimmed().split(separator);
-        if (names.contains("id") && names.contains("question"))
-            return Format::Csv;
+        if (text && names.contains("id") && names.contains("question"))
+            return FoundFormat{Format::Csv,
+                               QStringLiteral("found from its content: a header naming ID and "
+                                              "Question")};
     }
     const QString suffix = QFileInfo(path).suffix().toLower();
+    const QString byName = QStringLiteral("guessed from its name, '.%1'").arg(suffix);
     if (suffix == u"kvtml" || suffix == u"xml")
-        return Format::Kvtml;
+        return FoundFormat{Format::Kvtml, byName};
     // A spreadsheet's two columns, without our header, are read as Anki reads them.
     if (suffix == u"csv")
-        return firstLine.contains("question") ? Format::Csv : Format::Anki;
+        return FoundFormat{firstLine.contains("question") ? Format::Csv : Format::Anki, byName};
     if (suffix == u"tsv")
-        return Format::Tsv;
+        return FoundFormat{Format::Tsv, byName};
     if (suffix == u"txt")
-        return Format::Anki;
+        return FoundFormat{Format::Anki, byName};
     return std::nullopt;
 }
+
+namespace {
+
+// What a guessed format made of the file: a refusal when most of it did not fit, naming the
+// options that would read it.
+void judgeGuess(const QString& path, const DeckReport& report, qint64 cards) {
+    const auto skipped = qint64(report.skipped.size());
+    const QString read =
+        QStringLiteral("%1 was read as %2 (%3)").arg(path, formatTitle(report.format), report.how);
+    if (cards == 0 && skipped == 0)
+        return;
+    if (skipped > cards) {
+        const auto& [where, why] = report.skipped.front();
+        throw store::BankError(
+            QStringLiteral("%1, but %2 of its %3 lines or entries gave no card (first %4: %5), "
+                           "so it is no deck of that format. --from %6 reads it as %2 all the "
+                           "same; the formats memvane-bank knows are %7. Nothing was written.")
+                .arg(read)
+                .arg(skipped)
+                .arg(skipped + cards)
+                .arg(where, why, formatNames()[int(report.format)], knownFormats()));
+    }
+    if (report.crowded) {
+        throw store::BankError(
+            QStringLiteral("%1, but its %2 split by %3 hold %4 fields each on average, as if "
+                           "several cards stood on a line. A Quizlet export with other "
+                           "separators is read by --from quizlet --card-separator %3 "
+                           "--field-separator %5; --from %6 reads it as %7 all the same. "
+                           "Nothing was written.")
+                .arg(read, cards == 1 ? QStringLiteral("one line") : QStringLiteral("lines"),
+                     report.crowded->separator)
+                .arg(report.crowded->fields)
+                .arg(report.crowded->inner, formatNames()[int(report.format)],
+                     formatTitle(report.format)));
+    }
+}
+
+} // namespace
 
 void readDeck(const QString& path, const DeckOptions& options, const CardSink& sink,
               DeckReport& report) {
@@ -113,12 +169,29 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
         throw store::BankError(
             QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
     const QByteArray head = file.peek(4096);
-    const std::optional<Format> format = options.format ? options.format : findFormat(head, path);
-    if (!format)
-        throw store::BankError(QStringLiteral("'%1' is in no format memvane-bank knows (%2); "
-                                              "--from names it")
-                                   .arg(path, formatNames().join(QStringLiteral(", "))));
+    // A bank is no text: its bytes are ciphered.
+    if (head.contains('\0') && !head.startsWith("\xff\xfe") && !head.startsWith("\xfe\xff") &&
+        store::isBank(path))
+        throw store::BankError(QStringLiteral("'%1' is a question bank, not a deck: memvane-bank "
+                                              "export %1 DECK.csv writes its questions as a deck")
+                                   .arg(path));
+    std::optional<Format> format = options.format;
+    if (format) {
+        report.how = QStringLiteral("named by --from");
+    } else if (const auto found = findFormat(head, path)) {
+        format = found->format;
+        report.how = found->how;
+    } else {
+        throw store::BankError(
+            QStringLiteral("'%1' is in no format memvane-bank knows (%2); --from names it")
+                .arg(path, knownFormats()));
+    }
     report.format = *format;
+    qint64 cards = 0;
+    const CardSink counted = [&](Card&& card) {
+        ++cards;
+        sink(std::move(card));
+    };
     try {
         QBuffer buffer;
         QIODevice* text = &file;
@@ -134,19 +207,19 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
         }
         switch (*format) {
         case Format::Csv:
-            readOwnCsv(*text, sink);
+            readOwnCsv(*text, counted);
             break;
         case Format::Kvtml:
-            readKvtml(*text, options, sink, report);
+            readKvtml(*text, options, counted, report);
             break;
         case Format::Anki:
-            readAnki(*text, options, sink, report);
+            readAnki(*text, options, counted, report);
             break;
         case Format::Tsv:
-            readMnemosyne(*text, sink, report);
+            readMnemosyne(*text, counted, report);
             break;
         case Format::Quizlet:
-            readQuizlet(*text, options, sink, report);
+            readQuizlet(*text, options, counted, report);
             break;
         }
     } catch (const store::CsvError& error) {
@@ -158,6 +231,8 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     } catch (const DeckError& error) {
         throw store::BankError(QStringLiteral("%1, %2").arg(path, error.description()));
     }
+    if (!options.format)
+        judgeGuess(path, report, cards);
 }
 
 } // namespace decks

@@ -85,11 +85,16 @@ QString decodeEntities(const QString& text, bool onlyNumeric) {
     return out;
 }
 
-QString plainText(const QString& html, DeckReport& report) {
-    static const QRegularExpression sound(QStringLiteral("\\[sound:[^\\]]*\\]"));
+QString plainText(const QString& html, DeckReport& report, const QString& where) {
+    static const QRegularExpression sound(QStringLiteral("\\[sound:([^\\]]*)\\]"));
     static const QRegularExpression tag(QStringLiteral("<(/?)([a-zA-Z][a-zA-Z0-9]*)\\b[^>]*>"));
     QString text = html;
-    report.sounds += int(text.count(sound));
+    for (auto it = sound.globalMatch(text); it.hasNext();) {
+        const auto match = it.next();
+        ++report.sounds;
+        if (!where.isEmpty())
+            report.media.emplace_back(where, QStringLiteral("sound '%1'").arg(match.captured(1)));
+    }
     text.remove(sound);
     QString out;
     qsizetype at = 0;
@@ -109,6 +114,8 @@ QString plainText(const QString& html, DeckReport& report) {
                 what = decodeEntities(attribute(match.captured(0), QStringLiteral("src")));
             out += QStringLiteral("[picture: %1]").arg(what);
             ++report.pictures;
+            if (!where.isEmpty())
+                report.media.emplace_back(where, QStringLiteral("picture '%1'").arg(what));
         }
     }
     out += decodeEntities(text.mid(at));

@@ -4,6 +4,8 @@
 #include "store/Categories.h"
 #include "store/SetNames.h"
 
+#include <QSet>
+
 #include <algorithm>
 
 namespace decks {
@@ -35,54 +37,104 @@ void takeSets(const std::vector<Name>& names, store::Question& q, bool marks) {
     }
 }
 
-} // namespace
-
-QString topic(const QString& text, const QString& given) {
-    if (isTopic(text))
-        return text;
-    throw store::BankError(QStringLiteral("%1: '%2' is not one of the fifteen topics; did you "
-                                          "mean '%3'?")
-                               .arg(given, text, store::closestCategory(text)));
+QString quantity(qint64 n, const char* one, const char* many) {
+    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-Placer::Placer(Placement placement, const std::vector<store::Question>& bank,
+QString key(const Name& name) {
+    return QString::number(int(name.kind)) + u'\n' + name.text.trimmed().toCaseFolded();
+}
+
+bool matches(const QString& from, const Name& name) {
+    return from.compare(name.text.trimmed(), Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+Placer::Placer(Placement placement, std::vector<store::Question> bank,
                QHash<QString, qint64> identities)
     : m_placement(std::move(placement))
-    , m_bank(bank)
-    , m_identities(std::move(identities)) {
-    for (size_t i = 0; i < bank.size(); ++i) {
-        const store::Question& q = bank[i];
+    , m_bank(std::move(bank))
+    , m_identities(std::move(identities))
+    , m_mapUsed(m_placement.map.size()) {
+    for (size_t i = 0; i < m_bank.size(); ++i) {
+        const store::Question& q = m_bank[i];
         m_byId.insert(q.id, i);
-        if (q.question && !m_byText.contains(*q.question))
-            m_byText.insert(*q.question, q.id);
+        if (q.question)
+            m_byText[*q.question] << q.id;
         m_lastId = std::max(m_lastId, q.id);
     }
     m_bankLastId = m_lastId;
 }
 
-std::optional<QString> Placer::topicOf(const std::vector<Name>& names) const {
-    for (const Name& named : names) {
-        const QString& name = named.text;
-        for (const auto& [from, to] : m_placement.map) {
-            if (from.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
-                return to;
+std::optional<QString> Placer::topicOf(const Card& card) {
+    std::optional<QString> chosen;
+    QString chosenBy;
+    bool conflict = false;
+    for (size_t i = 0; i < m_placement.map.size(); ++i) {
+        const auto& [from, to] = m_placement.map[i];
+        const auto name = std::find_if(card.names.begin(), card.names.end(),
+                                       [&](const Name& n) { return matches(from, n); });
+        if (name == card.names.end())
+            continue;
+        m_mapUsed[i] = true;
+        const QString by =
+            QStringLiteral("%1 \"%2\" to %3").arg(kindText(name->kind), name->text, to);
+        if (!chosen) {
+            chosen = to;
+            chosenBy = by;
+        } else if (*chosen != to && !conflict) {
+            conflict = true;
+            if (m_conflicts++ == 0)
+                m_firstConflict = QStringLiteral("%1: %2, not %3").arg(card.where, chosenBy, by);
         }
-        if (isTopic(name.trimmed()))
-            return name.trimmed();
-        if (isTopic(plainName(name)))
-            return plainName(name);
+    }
+    if (chosen)
+        return chosen;
+    for (const Name& name : card.names) {
+        if (isTopic(name.text.trimmed()))
+            return name.text.trimmed();
+        if (isTopic(plainName(name.text)))
+            return plainName(name.text);
     }
     return m_placement.category;
 }
 
+void Placer::count(const Card& card, bool placed) {
+    QSet<QString> seen;
+    for (const Name& name : card.names) {
+        const QString k = key(name);
+        if (seen.contains(k))
+            continue;
+        seen.insert(k);
+        auto it = m_nameIndex.find(k);
+        if (it == m_nameIndex.end()) {
+            it = m_nameIndex.insert(k, m_names.size());
+            m_names.push_back({Name{name.kind, name.text.trimmed()}});
+        }
+        Counted& counted = m_names[*it];
+        ++counted.cards;
+        if (!placed)
+            ++counted.unplaced;
+    }
+}
+
+QString Placer::answerOf(qint64 id) const {
+    if (m_answers.contains(id))
+        return m_answers.value(id);
+    return m_bank[m_byId.value(id)].answer.value_or(QString());
+}
+
 std::optional<store::Question> Placer::place(const Card& card, DeckReport& report) {
+    const std::optional<QString> category = topicOf(card);
     if (card.own) {
+        count(card, true);
         store::Question q = *card.own;
         // Its own topic, a mapped one, or the default for a row without a topic of ours.
-        if (const auto placed = topicOf(card.names))
-            q.category = placed;
+        if (category)
+            q.category = category;
         if (q.category && !isTopic(*q.category) && !m_noted.contains(*q.category)) {
-            m_noted.insert(*q.category);
+            m_noted << *q.category;
             m_notes << QStringLiteral("Category '%1' (first at %2) is none of the fifteen "
                                       "topics, so its questions show under no topic; did you "
                                       "mean '%3'?")
@@ -92,26 +144,39 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
             q.sets[i] |= m_placement.sets[i];
         return q;
     }
-    const std::optional<QString> category = topicOf(card.names);
+    count(card, category.has_value());
     if (!category) {
-        if (m_unplaced++ < 1000) {
-            const QString name = card.names.empty() ? QStringLiteral("(no lesson, deck or tag)")
-                                                    : card.names.front().text;
-            if (!m_unplacedNames.contains(name))
-                m_unplacedNames << name;
-        }
+        ++m_unplaced;
         return std::nullopt;
     }
     std::optional<qint64> id;
-    if (!card.identity.isEmpty() && m_identities.contains(card.identity))
+    if (!card.identity.isEmpty() && m_identities.contains(card.identity)) {
         id = m_identities.value(card.identity);
-    else if (m_byText.contains(card.question))
-        id = m_byText.value(card.question);
-    // A question made from this deck, or one of the bank's given to a card before.
-    if (id && (*id > m_bankLastId || m_placed.contains(*id))) {
-        report.skipped.emplace_back(card.where,
-                                    QStringLiteral("the same question as a card before it"));
-        return std::nullopt;
+        if (isPlaced(*id)) {
+            report.skipped.emplace_back(
+                card.where, QStringLiteral("the same card as %1").arg(m_placedAt.value(*id)));
+            return std::nullopt;
+        }
+    } else {
+        // The same question and answer first, then a question of the bank whose answer changed;
+        // the same question with another answer is a card of its own.
+        const QList<qint64> sameText = m_byText.value(card.question);
+        for (const qint64 known : sameText) {
+            if (answerOf(known) != card.answer)
+                continue;
+            if (isPlaced(known)) {
+                report.skipped.emplace_back(card.where,
+                                            QStringLiteral("the same question and answer as %1")
+                                                .arg(m_placedAt.value(known)));
+                return std::nullopt;
+            }
+            id = known;
+            break;
+        }
+        for (qsizetype i = 0; !id && i < sameText.size(); ++i) {
+            if (sameText[i] <= m_bankLastId && !isPlaced(sameText[i]))
+                id = sameText[i];
+        }
     }
     store::Question q;
     const bool known = id && m_byId.contains(*id);
@@ -119,7 +184,8 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         q = m_bank[m_byId.value(*id)];
     } else {
         q.id = id.value_or(++m_lastId);
-        m_byText.insert(card.question, q.id);
+        m_byText[card.question] << q.id;
+        m_answers.insert(q.id, card.answer);
     }
     q.question = card.question;
     q.answer = card.answer;
@@ -131,21 +197,63 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
         q.sets[i] |= m_placement.sets[i];
     // A question the bank has keeps its marks.
     takeSets(card.names, q, !known);
-    if (q.id <= m_bankLastId)
-        m_placed.insert(q.id);
+    m_placedAt.insert(q.id, card.where);
     return q;
 }
 
+QString Placer::nameLines(bool unplacedOnly) const {
+    QString text;
+    for (const Counted& counted : m_names) {
+        const qint64 n = unplacedOnly ? counted.unplaced : counted.cards;
+        if (n > 0)
+            text += QStringLiteral("  %1 \"%2\": %3\n")
+                        .arg(kindText(counted.name.kind), counted.name.text,
+                             quantity(n, "card", "cards"));
+    }
+    return text;
+}
+
+QString Placer::names() const {
+    return nameLines(false);
+}
+
 void Placer::finish() const {
+    for (size_t i = 0; i < m_mapUsed.size(); ++i) {
+        if (m_mapUsed[i])
+            continue;
+        const QString& name = m_placement.map[i].first;
+        throw store::BankError(
+            m_names.empty()
+                ? QStringLiteral("--map: no card of the deck has a lesson, deck or tag, so none "
+                                 "is named '%1'. Nothing was written.")
+                      .arg(name)
+                : QStringLiteral("--map: no lesson, deck or tag of the deck is named '%1'; its "
+                                 "names are:\n%2Nothing was written.")
+                      .arg(name, nameLines(false)));
+    }
     if (m_unplaced == 0)
         return;
+    const QString names = nameLines(true);
     throw store::BankError(
-        QStringLiteral("%1 cards have no topic: no lesson, deck or tag of theirs is one of the "
-                       "fifteen topics (%2%3); --map \"NAME=TOPIC\" maps a name to a topic, "
-                       "--category TOPIC gives the rest one. Nothing was written.")
-            .arg(m_unplaced)
-            .arg(m_unplacedNames.mid(0, 5).join(QStringLiteral(", ")),
-                 m_unplacedNames.size() > 5 ? QStringLiteral(", …") : QString()));
+        QStringLiteral("%1 no topic: no lesson, deck or tag of theirs is one of the fifteen "
+                       "topics, and no --map or --category gives one. %2--map \"NAME=TOPIC\" "
+                       "maps a name to a topic, --category TOPIC gives the rest one. Nothing was "
+                       "written.")
+            .arg(m_unplaced == 1 ? QStringLiteral("1 card has")
+                                 : QStringLiteral("%1 cards have").arg(m_unplaced),
+                 names.isEmpty() ? QStringLiteral("They have no names. ")
+                                 : QStringLiteral("Their names:\n") + names));
+}
+
+QStringList Placer::notes() const {
+    QStringList notes = m_notes;
+    if (m_conflicts > 0)
+        notes << QStringLiteral("%1 names that --map puts in different topics; the first --map "
+                                "given won (first at %2).")
+                     .arg(m_conflicts == 1 ? QStringLiteral("1 card has")
+                                           : QStringLiteral("%1 cards have").arg(m_conflicts),
+                          m_firstConflict);
+    return notes;
 }
 
 } // namespace decks

@@ -133,6 +133,26 @@ QString separatorName(char c) {
     return c == '\t' ? QStringLiteral("tab") : QStringLiteral("'%1'").arg(QLatin1Char(c));
 }
 
+// Lines split into more fields than there are lines: the separator of the fields inside them,
+// the one most of them hold, is the likelier one.
+DeckReport::Crowded crowding(char separator, const QStringList& fields, int average) {
+    QString inner = QStringLiteral("','");
+    qsizetype most = 0;
+    for (const QString& candidate :
+         {QStringLiteral(","), QStringLiteral(" - "), QStringLiteral(":"), QStringLiteral("\\t")}) {
+        const QString plain = candidate == u"\\t" ? QStringLiteral("\t") : candidate;
+        const auto holding = std::count_if(fields.begin(), fields.end(),
+                                           [&](const QString& f) { return f.contains(plain); });
+        if (holding > most) {
+            most = holding;
+            inner = u'\'' + candidate + u'\'';
+        }
+    }
+    return {separator == '\t' ? QStringLiteral("'\\t'")
+                              : QStringLiteral("'%1'").arg(QLatin1Char(separator)),
+            inner, average};
+}
+
 // A card of the question and the answer fields, or the reason it is none.
 void take(Card&& card, const CardSink& sink, DeckReport& report) {
     if (card.question.trimmed().isEmpty() || card.answer.trimmed().isEmpty()) {
@@ -246,6 +266,8 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
     int records = 0;
     int unsplit = 0;
     int cards = 0;
+    qint64 fieldCount = 0;
+    QStringList firstFields;
     store::CsvOptions csv;
     csv.separator = separator;
     csv.strict = false;
@@ -254,6 +276,11 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
     store::CsvReader reader(
         [&](store::CsvRecord&& record) {
             ++records;
+            fieldCount += qint64(record.fields.size());
+            if (records == 1) {
+                for (const auto& field : record.fields)
+                    firstFields << field.value_or(QString());
+            }
             Card card;
             card.where = lineText(record.line);
             QStringList fields;
@@ -296,8 +323,8 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                 const auto rule = answerRule.match(answer);
                 if (rule.hasMatch())
                     answer = answer.mid(rule.capturedEnd());
-                card.question = plainText(fields[0], report);
-                card.answer = plainText(answer, report);
+                card.question = plainText(fields[0], report, card.where);
+                card.answer = plainText(answer, report, card.where);
             } else {
                 card.question = fields[0];
                 card.answer = answer;
@@ -308,6 +335,9 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
         csv);
     readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
+    if (!header.separator && columns.isEmpty() && records > 0 &&
+        fieldCount > qint64(records) * std::max(records, 2))
+        report.crowded = crowding(separator, firstFields, int(fieldCount / records));
     if (cards == 0 && unsplit > 0)
         throw DeckError(QString(), QStringLiteral("the separator (%1) splits none of its %2 "
                                                   "lines into question and answer; #separator "
