@@ -218,6 +218,43 @@ private slots:
         QCOMPARE(order.join(' '), ids);
     }
 
+    void wordsBreakOnlyWhereTheyCannotFitWhole_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("text"); // the question of card 1
+        QTest::addColumn<QString>("notes");
+        // Texts of the shipped bank that broke words on Letter's upright cards.
+        const QString shipped = "What is a monosaccharide, and what are two examples? Why is DNA "
+                                "replication called \"semiconservative\"? Deoxyribonucleic acid.";
+        const QString long60 = "Pneumonoultramicroscopicsilicovolcanoconiosis" + QString(15, 'x');
+        const QString broken = "card 1: its question has a word too long for a line at %1 pt, "
+                               "broken across lines\n";
+        QTest::newRow("letter") << QStringList{"--paper", "letter"} << shipped << "";
+        QTest::newRow("a4, 60 letters")
+            << QStringList{"--paper", "a4"} << long60 + " acid" << broken.arg(6);
+        QTest::newRow("letter, 60 letters, list")
+            << QStringList{"--paper", "letter", "--layout", "list"} << long60 << broken.arg(10);
+        QTest::newRow("a4, 60 letters and cut")
+            << QStringList{"--paper", "a4"} << long60 + QStringLiteral(" acid").repeated(400)
+            << broken.arg(6) + "card 1: its question is cut to fit (at 6 pt)\n";
+    }
+
+    void wordsBreakOnlyWhereTheyCannotFitWhole() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, text);
+        QFETCH(QString, notes);
+        QTemporaryDir dir;
+        testing::writeBank(dir.filePath("b.mdb"), {{1, text, "a", "Ecology", {}, {}, 1}});
+        const Run r = print(options + QStringList{dir.filePath("b.mdb"), dir.filePath("w.pdf")});
+        const QString paper = options[1] == "a4" ? "A4" : "Letter";
+        QCOMPARE(r.out, notes + QStringLiteral("Printed 1 card on %1 (%2) to %3.\n")
+                                    .arg(options.contains("list") ? "1 page" : "2 pages", paper,
+                                         dir.filePath("w.pdf")));
+        const Pdf pdf = readPdf(dir.filePath("w.pdf"));
+        for (const QString& word : text.split(' ').mid(0, 20))
+            QCOMPARE(pdf.words.contains(word), word.size() < 60);
+        QCOMPARE(outsideMargins(pdf), QStringList());
+    }
+
     void everyScriptPrintsAsTextWithEmbeddedFonts() {
         QTemporaryDir dir;
         const QStringList texts = {

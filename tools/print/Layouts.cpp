@@ -87,6 +87,12 @@ public:
         const QRectF units = m_canvas.units(box);
         const FittedText fitted(cardText(text), textFont(text), units.size(), maxPoints, minPoints,
                                 alignment, m_canvas.device());
+        if (fitted.broken())
+            m_report.notes << QStringLiteral("card %1: its %2 has a word too long for a line at "
+                                             "%3 pt, broken across lines")
+                                  .arg(card.id)
+                                  .arg(QString::fromLatin1(what))
+                                  .arg(minPoints);
         if (fitted.cut())
             m_report.notes << QStringLiteral("card %1: its %2 is cut to fit (at %3 pt)")
                                   .arg(card.id)
