@@ -347,6 +347,14 @@ private slots:
         const Pdf test = readPdf(dir.filePath("t.pdf"));
         QCOMPARE(test.pages, QList<QSizeF>(2, QSizeF(612, 792)));
         QCOMPARE(test.words.value("back").page, 1); // the scales' page
+        QList<QRectF> labels;
+        for (const QString label : {"-10", "-5", "5", "10"})
+            for (const Word& word : test.words.values(label))
+                labels << word.box;
+        QCOMPARE(labels.size(), 8);
+        for (int i = 0; i < labels.size(); ++i)
+            for (int j = i + 1; j < labels.size(); ++j)
+                QVERIFY(!labels[i].intersects(labels[j]));
     }
 };
 
