@@ -172,25 +172,37 @@ private slots:
             QCOMPARE(pdf.words.count(QStringLiteral("back%1").arg(n)),
                      answers && n < count ? 1 : 0);
         }
-        if (options.contains("list")) // the header on every page
+        if (options.contains("list")) { // the header and page number on every page
             QCOMPARE(pdf.words.count("Question"), pdf.pages.size());
+            const QStringList pages = run("pdftotext", {dir.filePath("l.pdf"), "-"}).split('\f');
+            for (int page = 1; page <= pdf.pages.size(); ++page)
+                QVERIFY(pages[page - 1].contains(
+                    QStringLiteral("Page %1 of %2").arg(page).arg(pdf.pages.size())));
+        }
         QCOMPARE(outsideMargins(pdf), QStringList());
     }
 
     void chosenCardsInTheProgramsOrder_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("ids"); // in the bank's row order, as the program steps
-        QTest::newRow("all") << QStringList{} << "7 3 10 1 12 5 8 2 11 4 9 6";
-        QTest::newRow("basics") << QStringList{"--set", "basics"} << "7 3 1 5 11 9";
-        QTest::newRow("tough") << QStringList{"--set", "tough"} << "10 12 11 9";
+        QTest::addColumn<QString>("set"); // as the list's title names it
+        QTest::newRow("all") << QStringList{} << "7 3 10 1 12 5 8 2 11 4 9 6"
+                             << "All Available Questions";
+        QTest::newRow("basics") << QStringList{"--set", "basics"} << "7 3 1 5 11 9"
+                                << "Just the Basics";
+        QTest::newRow("tough") << QStringList{"--set", "tough"} << "10 12 11 9"
+                               << "Tough Terms";
         QTest::newRow("two topics")
-            << QStringList{"--topic", "plants", "--topic", "Ecology"} << "7 3 10 1 12 4 9 6";
-        QTest::newRow("custom set 2") << QStringList{"--custom", "2"} << "4 9";
+            << QStringList{"--topic", "plants", "--topic", "Ecology"} << "7 3 10 1 12 4 9 6"
+            << "Plants, Ecology";
+        QTest::newRow("custom set 2") << QStringList{"--custom", "2"} << "4 9"
+                                      << "Custom Set 2";
     }
 
     void chosenCardsInTheProgramsOrder() {
         QFETCH(QStringList, options);
         QFETCH(QString, ids);
+        QFETCH(QString, set);
         QTemporaryDir dir;
         std::vector<testing::Row> rows;
         const char* topics[] = {"Ecology", "Plants", "Animals"};
@@ -216,6 +228,9 @@ private slots:
         for (const auto& [y, id] : printed)
             order << id;
         QCOMPARE(order.join(' '), ids);
+        const QString text = run("pdftotext", {dir.filePath("l.pdf"), "-"});
+        QCOMPARE(text.section('\n', 0, 0), QStringLiteral("b.mdb \u2014 ") + set);
+        QVERIFY(text.contains("Page 1 of 1"));
     }
 
     void wordsBreakOnlyWhereTheyCannotFitWhole_data() {

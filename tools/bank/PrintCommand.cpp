@@ -7,6 +7,7 @@
 #include "tools/print/CardSet.h"
 #include "tools/print/Layouts.h"
 #include "tools/print/Paper.h"
+#include "tools/print/SetName.h"
 #include "tools/print/Sheet.h"
 #include "tools/print/TestPage.h"
 
@@ -206,7 +207,9 @@ void print(const CommandLine& line, QTextStream& out) {
     if (settings.hideAnswers && settings.layout != Layout::List)
         throw BankError(QStringLiteral("--hide-answers is for --layout list"));
 
-    const selection::Selection chosen = selection::buildQuery(choiceOf(line), {});
+    const selection::OptionsChoice choice = choiceOf(line);
+    settings.title = QFileInfo(files[0]).fileName() + QStringLiteral(" \u2014 ") + setName(choice);
+    const selection::Selection chosen = selection::buildQuery(choice, {});
     CardSet cards(files[0], chosen.CurrentSQL);
     if (cards.count() == 0)
         throw BankError(QStringLiteral("%1 holds no cards of %2; no file was written")
