@@ -235,10 +235,11 @@ Command printCommand() {
                 "Layouts: cards are cut-out cards, fronts on one page and backs behind them on "
                 "the next, to print on both sides; fold puts question and answer side by side "
                 "with a fold line between, on one side only; list is a numbered table of "
-                "questions and answers.\n"
-                "Text is set as large as fits its card; text that does not fit at the smallest "
-                "size is cut and its card named in the report, as is a character no installed "
-                "font has."),
+                "questions and answers, each page headed by the bank, the set and its number.\n"
+                "Text is set as large as fits its card with every word whole; a word too long "
+                "for a line at the smallest size is broken, text that does not fit there is "
+                "cut, and its card named in the report, as is a character no installed font "
+                "has."),
             options(),
             print};
 }
