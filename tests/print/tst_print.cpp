@@ -172,25 +172,36 @@ private slots:
             QCOMPARE(pdf.words.count(QStringLiteral("back%1").arg(n)),
                      answers && n < count ? 1 : 0);
         }
-        if (options.contains("list")) // the header on every page
+        if (options.contains("list")) { // the header and page number on every page
             QCOMPARE(pdf.words.count("Question"), pdf.pages.size());
+            QCOMPARE(pdf.words.count("Page"), pdf.pages.size());
+            QVERIFY(run("pdftotext", {"-f", "2", dir.filePath("l.pdf"), "-"})
+                        .contains(QStringLiteral("Page 2 of %1").arg(pdf.pages.size())));
+        }
         QCOMPARE(outsideMargins(pdf), QStringList());
     }
 
     void chosenCardsInTheProgramsOrder_data() {
         QTest::addColumn<QStringList>("options");
         QTest::addColumn<QString>("ids"); // in the bank's row order, as the program steps
-        QTest::newRow("all") << QStringList{} << "7 3 10 1 12 5 8 2 11 4 9 6";
-        QTest::newRow("basics") << QStringList{"--set", "basics"} << "7 3 1 5 11 9";
-        QTest::newRow("tough") << QStringList{"--set", "tough"} << "10 12 11 9";
+        QTest::addColumn<QString>("set"); // as the list's title names it
+        QTest::newRow("all") << QStringList{} << "7 3 10 1 12 5 8 2 11 4 9 6"
+                             << "All Available Questions";
+        QTest::newRow("basics") << QStringList{"--set", "basics"} << "7 3 1 5 11 9"
+                                << "Just the Basics";
+        QTest::newRow("tough") << QStringList{"--set", "tough"} << "10 12 11 9"
+                               << "Tough Terms";
         QTest::newRow("two topics")
-            << QStringList{"--topic", "plants", "--topic", "Ecology"} << "7 3 10 1 12 4 9 6";
-        QTest::newRow("custom set 2") << QStringList{"--custom", "2"} << "4 9";
+            << QStringList{"--topic", "plants", "--topic", "Ecology"} << "7 3 10 1 12 4 9 6"
+            << "Plants, Ecology";
+        QTest::newRow("custom set 2") << QStringList{"--custom", "2"} << "4 9"
+                                      << "Custom Set 2";
     }
 
     void chosenCardsInTheProgramsOrder() {
         QFETCH(QStringList, options);
         QFETCH(QString, ids);
+        QFETCH(QString, set);
         QTemporaryDir dir;
         std::vector<testing::Row> rows;
         const char* topics[] = {"Ecology", "Plants", "Animals"};
@@ -216,6 +227,42 @@ private slots:
         for (const auto& [y, id] : printed)
             order << id;
         QCOMPARE(order.join(' '), ids);
+        QCOMPARE(run("pdftotext", {dir.filePath("l.pdf"), "-"}).section('\n', 0, 0),
+                 QStringLiteral("b.mdb \u2014 ") + set);
+    }
+
+    void wordsBreakOnlyWhereTheyCannotFitWhole_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("text"); // the question of card 1
+        QTest::addColumn<QString>("notes");
+        // Texts of the shipped bank that broke words on Letter's upright cards.
+        const QString shipped = "What is a monosaccharide, and what are two examples? Why is DNA "
+                                "replication called \"semiconservative\"? Deoxyribonucleic acid.";
+        const QString long60 = "Pneumonoultramicroscopicsilicovolcanoconiosis" + QString(15, 'x');
+        const QString broken = "card 1: its question has a word too long for a line at %1 pt, "
+                               "broken across lines\n";
+        QTest::newRow("letter") << QStringList{"--paper", "letter"} << shipped << "";
+        QTest::newRow("a4, 60 letters")
+            << QStringList{"--paper", "a4"} << long60 + " acid" << broken.arg(6);
+        QTest::newRow("letter, 60 letters, list")
+            << QStringList{"--paper", "letter", "--layout", "list"} << long60 << broken.arg(10);
+        QTest::newRow("a4, 60 letters and cut")
+            << QStringList{"--paper", "a4"} << long60 + QStringLiteral(" acid").repeated(400)
+            << broken.arg(6) + "card 1: its question is cut to fit (at 6 pt)\n";
+    }
+
+    void wordsBreakOnlyWhereTheyCannotFitWhole() {
+        QFETCH(QStringList, options);
+        QFETCH(QString, text);
+        QFETCH(QString, notes);
+        QTemporaryDir dir;
+        testing::writeBank(dir.filePath("b.mdb"), {{1, text, "a", "Ecology", {}, {}, 1}});
+        const Run r = print(options + QStringList{dir.filePath("b.mdb"), dir.filePath("w.pdf")});
+        QVERIFY2(r.out.startsWith(notes + "Printed 1 card on "), qPrintable(r.out));
+        const Pdf pdf = readPdf(dir.filePath("w.pdf"));
+        for (const QString& word : text.split(' ').mid(0, 20))
+            QCOMPARE(pdf.words.contains(word), word.size() < 60);
+        QCOMPARE(outsideMargins(pdf), QStringList());
     }
 
     void everyScriptPrintsAsTextWithEmbeddedFonts() {
@@ -321,6 +368,14 @@ private slots:
         const Pdf test = readPdf(dir.filePath("t.pdf"));
         QCOMPARE(test.pages, QList<QSizeF>(2, QSizeF(612, 792)));
         QCOMPARE(test.words.value("back").page, 1); // the scales' page
+        QList<QRectF> labels;
+        for (const QString label : {"-10", "-5", "5", "10"})
+            for (const Word& word : test.words.values(label))
+                labels << word.box;
+        QCOMPARE(labels.size(), 8);
+        for (int i = 0; i < labels.size(); ++i)
+            for (int j = i + 1; j < labels.size(); ++j)
+                QVERIFY(!labels[i].intersects(labels[j]));
     }
 };
 

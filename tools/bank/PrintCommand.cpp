@@ -8,6 +8,7 @@
 #include "tools/print/CardSet.h"
 #include "tools/print/Layouts.h"
 #include "tools/print/Paper.h"
+#include "tools/print/SetName.h"
 #include "tools/print/Sheet.h"
 #include "tools/print/TestPage.h"
 
@@ -196,7 +197,9 @@ void print(const CommandLine& line, QTextStream& out) {
     if (settings.hideAnswers && settings.layout != Layout::List)
         throw UsageError(QStringLiteral("--hide-answers is for --layout list"));
 
-    const selection::Selection chosen = selection::buildQuery(choiceOf(line), {});
+    const selection::OptionsChoice choice = choiceOf(line);
+    settings.title = QFileInfo(files[0]).fileName() + QStringLiteral(" \u2014 ") + setName(choice);
+    const selection::Selection chosen = selection::buildQuery(choice, {});
     requireBank(files[0]);
     CardSet cards(files[0], chosen.CurrentSQL);
     if (cards.count() == 0)
@@ -223,10 +226,11 @@ Command printCommand() {
                 "Layouts: cards are cut-out cards, fronts on one page and backs behind them on "
                 "the next, to print on both sides; fold puts question and answer side by side "
                 "with a fold line between, on one side only; list is a numbered table of "
-                "questions and answers.\n"
-                "Text is set as large as fits its card; text that does not fit at the smallest "
-                "size is cut and its card named in the report, as is a character no installed "
-                "font has."),
+                "questions and answers, each page headed by the bank, the set and its number.\n"
+                "Text is set as large as fits its card with every word whole; a word too long "
+                "for a line at the smallest size is broken, text that does not fit there is "
+                "cut, and its card named in the report, as is a character no installed font "
+                "has."),
             options(),
             print};
 }

@@ -22,7 +22,7 @@ FittedText::FittedText(const QString& text, QFont font, QSizeF box, double maxPo
     , m_box(box)
     , m_device(device) {
     m_option.setAlignment(alignment);
-    m_option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    m_option.setWrapMode(QTextOption::WordWrap);
     m_option.setTextDirection(Qt::LayoutDirectionAuto);
     if (layOut(text, maxPoints))
         return;
@@ -43,7 +43,14 @@ FittedText::FittedText(const QString& text, QFont font, QSizeF box, double maxPo
         }
     }
     if (low < 0) {
-        cutToFit(text); // the last layout tried was at the smallest size
+        // The last layout tried was at the smallest size.
+        if (m_tooWide) {
+            m_broken = true;
+            m_option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+            if (layOut(text, minPoints))
+                return;
+        }
+        cutToFit(text);
         return;
     }
     m_layout = std::move(best);
@@ -60,14 +67,16 @@ bool FittedText::layOut(const QString& text, double points) {
     m_layout->beginLayout();
     double y = 0;
     bool fits = true;
+    m_tooWide = false;
     for (;;) {
         QTextLine line = m_layout->createLine();
         if (!line.isValid())
             break;
         line.setLineWidth(m_box.width());
-        if (y + line.height() > m_box.height()) {
-            // Only as much is laid out as could be shown: a long text costs no more than a
-            // short one.
+        // Only as much is laid out as could be shown: a long text costs no more than a short
+        // one. Word wrap leaves a word wider than the box whole, running past its edge.
+        m_tooWide = y + line.height() <= m_box.height() && line.naturalTextWidth() > m_box.width();
+        if (m_tooWide || y + line.height() > m_box.height()) {
             fits = false;
             break;
         }

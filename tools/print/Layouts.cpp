@@ -25,6 +25,8 @@ constexpr double Padding = 3;  // mm inside a card
 constexpr double Footer = 3.5; // mm of the topic and ID line
 constexpr double ListNumber = 12;
 constexpr double ListPadding = 1.5;
+constexpr double ListTitle = 7;
+constexpr double ListTitlePoints = 11;
 constexpr double ListHeader = 7;
 constexpr double HiddenAnswerRow = 12; // room to write an answer in
 
@@ -51,6 +53,21 @@ QFont textFont(const QString& text = {}) {
     return font;
 }
 
+// Refuses a card whose printed texts are longer than any card or row shows.
+void checkLength(const Card& card, bool withAnswer) {
+    for (const auto& [what, text] :
+         {std::pair{"question", &card.question}, std::pair{"answer", &card.answer},
+          std::pair{"topic", &card.topic}}) {
+        if ((withAnswer || text != &card.answer) && text->size() > MaxCharacters)
+            throw store::BankError(QStringLiteral("card %1: its %2 has %3 characters, more than "
+                                                  "any card shows (%4); nothing was written")
+                                       .arg(card.id)
+                                       .arg(QString::fromLatin1(what))
+                                       .arg(text->size())
+                                       .arg(MaxCharacters));
+    }
+}
+
 // One card's texts, checked and laid out where they go; notes what the reader is not shown.
 class CardPainter {
 public:
@@ -60,19 +77,12 @@ public:
 
     // Checks the texts of a card that are printed, before any of it is drawn.
     void check(const Card& card, bool withAnswer = true) {
+        checkLength(card, withAnswer);
         for (const auto& [what, text] :
              {std::pair{"question", &card.question}, std::pair{"answer", &card.answer},
               std::pair{"topic", &card.topic}}) {
             if (!withAnswer && text == &card.answer)
                 continue;
-            if (text->size() > MaxCharacters)
-                throw store::BankError(
-                    QStringLiteral("card %1: its %2 has %3 characters, more than any card "
-                                   "shows (%4); nothing was written")
-                        .arg(card.id)
-                        .arg(QString::fromLatin1(what))
-                        .arg(text->size())
-                        .arg(MaxCharacters));
             for (const char32_t c : m_fonts.missing(*text))
                 m_report.notes << QStringLiteral("card %1: no installed font has %2 (in its %3)")
                                       .arg(card.id)
@@ -87,6 +97,12 @@ public:
         const QRectF units = m_canvas.units(box);
         const FittedText fitted(cardText(text), textFont(text), units.size(), maxPoints, minPoints,
                                 alignment, m_canvas.device());
+        if (fitted.broken())
+            m_report.notes << QStringLiteral("card %1: its %2 has a word too long for a line at "
+                                             "%3 pt, broken across lines")
+                                  .arg(card.id)
+                                  .arg(QString::fromLatin1(what))
+                                  .arg(minPoints);
         if (fitted.cut())
             m_report.notes << QStringLiteral("card %1: its %2 is cut to fit (at %3 pt)")
                                   .arg(card.id)
@@ -171,7 +187,7 @@ void foldOverCards(CardSet& cards, const Settings& settings, Canvas& canvas, Car
     }
 }
 
-// A numbered table of questions and answers, its header on every page.
+// A numbered table of questions and answers, its title, page number and header on every page.
 void questionList(CardSet& cards, const Settings& settings, Canvas& canvas, CardPainter& painter) {
     const Paper& paper = canvas.paper();
     const double left = Margin;
@@ -179,7 +195,8 @@ void questionList(CardSet& cards, const Settings& settings, Canvas& canvas, Card
     const double bottom = paper.height() - Margin;
     const double textWidth = (right - left - ListNumber) / 2;
     const double columns[] = {left, left + ListNumber, left + ListNumber + textWidth, right};
-    const double tallest = bottom - Margin - ListHeader - 2 * ListPadding;
+    const double top = Margin + ListTitle + ListHeader;
+    const double tallest = bottom - top - 2 * ListPadding;
     QPainter& p = canvas.painter();
     QFont font = textFont();
     font.setPointSizeF(ListPoints);
@@ -195,45 +212,75 @@ void questionList(CardSet& cards, const Settings& settings, Canvas& canvas, Card
         return QRectF(columns[column] + ListPadding, y + ListPadding,
                       columns[column + 1] - columns[column] - 2 * ListPadding, height);
     };
-    const auto header = [&] {
+    const auto rowHeight = [&](const QString& text) {
+        return FittedText(cardText(text), textFont(text),
+                          canvas.units(QSizeF(textWidth - 2 * ListPadding, tallest)), ListPoints,
+                          ListPoints, Qt::AlignLeft, canvas.device())
+                   .height() /
+               canvas.units(1.0);
+    };
+
+    // Every row is laid out before any is drawn, so that each page can tell how many there are.
+    std::vector<double> heights;
+    std::vector<int> pageStarts = {0};
+    double y = top;
+    for (int i = 0; i < cards.count(); ++i) {
+        const Card card = cards.card(i);
+        checkLength(card, !settings.hideAnswers);
+        heights.push_back(std::max(rowHeight(card.question), settings.hideAnswers
+                                                                 ? HiddenAnswerRow
+                                                                 : rowHeight(card.answer)) +
+                          2 * ListPadding);
+        if (y + heights.back() > bottom && i > 0) {
+            pageStarts.push_back(i);
+            y = top;
+        }
+        y += heights.back();
+    }
+    pageStarts.push_back(cards.count());
+
+    QFont titleFont = bold;
+    titleFont.setPointSizeF(ListTitlePoints);
+    const auto pageHead = [&](int page, int pages) {
+        const QString number = QStringLiteral("Page %1 of %2").arg(page).arg(pages);
+        const QRectF box = canvas.units(
+            QRectF(left + ListPadding, Margin, right - left - 2 * ListPadding, ListTitle - 2));
+        p.setFont(font);
+        p.drawText(box, Qt::AlignRight | Qt::AlignVCenter, number);
+        const double titleWidth = box.width() - canvas.units(5.0) -
+                                  QFontMetricsF(font, canvas.device()).horizontalAdvance(number);
+        p.setFont(titleFont);
+        p.drawText(box, Qt::AlignLeft | Qt::AlignVCenter,
+                   QFontMetricsF(titleFont, canvas.device())
+                       .elidedText(settings.title, Qt::ElideRight, titleWidth));
         p.setFont(bold);
         const char* titles[] = {"#", "Question", "Answer"};
         for (int c = 0; c < 3; ++c)
-            p.drawText(canvas.units(cellBox(c, Margin, ListHeader - 2 * ListPadding)),
+            p.drawText(canvas.units(cellBox(c, Margin + ListTitle, ListHeader - 2 * ListPadding)),
                        Qt::AlignLeft | Qt::AlignVCenter, QString::fromLatin1(titles[c]));
-        rule(Margin + ListHeader, 0.3, Qt::black);
-        return Margin + ListHeader;
+        rule(top, 0.3, Qt::black);
     };
-    double y = header();
-    for (int i = 0; i < cards.count(); ++i) {
-        const Card card = cards.card(i);
-        painter.check(card, !settings.hideAnswers);
-        // Laid out once to know the row's height, then drawn where the row lands.
-        const auto rowHeight = [&](const QString& text) {
-            return FittedText(cardText(text), textFont(text),
-                              canvas.units(QSizeF(textWidth - 2 * ListPadding, tallest)),
-                              ListPoints, ListPoints, Qt::AlignLeft, canvas.device())
-                       .height() /
-                   canvas.units(1.0);
-        };
-        const double height =
-            std::max(rowHeight(card.question),
-                     settings.hideAnswers ? HiddenAnswerRow : rowHeight(card.answer)) +
-            2 * ListPadding;
-        if (y + height > bottom) {
+    const int pages = int(pageStarts.size()) - 1;
+    for (int page = 0; page < pages; ++page) {
+        if (page > 0)
             canvas.newPage();
-            y = header();
-        }
-        p.setFont(font);
-        p.drawText(canvas.units(cellBox(0, y, height)), Qt::AlignLeft | Qt::AlignTop,
-                   QString::number(i + 1));
-        painter.text(card, "question", card.question, cellBox(1, y, tallest), ListPoints,
-                     ListPoints, Qt::AlignLeft, false);
-        if (!settings.hideAnswers)
-            painter.text(card, "answer", card.answer, cellBox(2, y, tallest), ListPoints,
+        pageHead(page + 1, pages);
+        y = top;
+        for (int i = pageStarts[size_t(page)]; i < pageStarts[size_t(page) + 1]; ++i) {
+            const Card card = cards.card(i);
+            painter.check(card, !settings.hideAnswers);
+            const double height = heights[size_t(i)];
+            p.setFont(font);
+            p.drawText(canvas.units(cellBox(0, y, height)), Qt::AlignLeft | Qt::AlignTop,
+                       QString::number(i + 1));
+            painter.text(card, "question", card.question, cellBox(1, y, tallest), ListPoints,
                          ListPoints, Qt::AlignLeft, false);
-        y += height;
-        rule(y, 0.1, Qt::gray);
+            if (!settings.hideAnswers)
+                painter.text(card, "answer", card.answer, cellBox(2, y, tallest), ListPoints,
+                             ListPoints, Qt::AlignLeft, false);
+            y += height;
+            rule(y, 0.1, Qt::gray);
+        }
     }
 }
 

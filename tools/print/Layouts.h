@@ -3,6 +3,7 @@
 #include "tools/print/Sheet.h"
 
 #include <QPointF>
+#include <QString>
 #include <QStringList>
 
 namespace print {
@@ -17,6 +18,7 @@ struct Settings {
     Flip flip = Flip::Long;
     QPointF offset; // of the backs, millimetres
     bool hideAnswers = false;
+    QString title; // atop every page of the list: the bank and the set
 };
 
 // What the user is told: a line per card that lost text or has a character no font draws.

@@ -54,11 +54,16 @@ void drawTestPage(Canvas& canvas) {
         const QPointF y = middle + QPointF(0, mm);
         p.drawLine(canvas.units(x - QPointF(0, tick)), canvas.units(x + QPointF(0, tick)));
         p.drawLine(canvas.units(y - QPointF(tick, 0)), canvas.units(y + QPointF(tick, 0)));
+        // Each quarter around the middle holds one scale's labels, so that none runs into
+        // another: those across below right and above left, those down below left and above
+        // right.
         if (mm % 5 == 0 && mm != 0) {
-            p.drawText(canvas.units(QRectF(x.x() - 3, x.y() + 3, 6, 3)), Qt::AlignCenter,
+            const bool positive = mm > 0;
+            p.drawText(canvas.units(QRectF(x.x() - 3, x.y() + (positive ? 3 : -6), 6, 3)),
+                       Qt::AlignCenter, QString::number(mm));
+            p.drawText(canvas.units(QRectF(y.x() + (positive ? -9 : 3), y.y() - 1.5, 6, 3)),
+                       (positive ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter,
                        QString::number(mm));
-            p.drawText(canvas.units(QRectF(y.x() + 3, y.y() - 1.5, 6, 3)),
-                       Qt::AlignLeft | Qt::AlignVCenter, QString::number(mm));
         }
     }
     p.drawLine(canvas.units(middle - QPointF(ScaleMm, 0)),
