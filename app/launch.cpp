@@ -21,6 +21,8 @@ void applyLook() {
     font.setPixelSize(11);
     QApplication::setFont(font);
     QApplication::setApplicationName(QStringLiteral("Memvane"));
+    // Wayland shells find the name and icon through the menu entry of this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("memvane"));
 }
 
 void launch() {

@@ -2,6 +2,7 @@
 // killed, File > Exit, failures that end it, and banks it must refuse without harm.
 #include "store/BankPassword.h"
 #include "store/BankTable.h"
+#include "tests/support/DisplayServer.h"
 #include "tests/support/TestBank.h"
 
 #include <QDeadlineTimer>
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 #include <unistd.h>
 
@@ -45,8 +47,8 @@ QProcessEnvironment offscreen() {
 
 // prefix: a command the driver runs under (strace, setpriv), or none.
 void startDriver(QProcess& process, const QString& folder, const QStringList& steps,
-                 const QStringList& prefix = {}) {
-    process.setProcessEnvironment(offscreen());
+                 const QStringList& prefix = {}, const QProcessEnvironment& env = offscreen()) {
+    process.setProcessEnvironment(env);
     const QStringList command = prefix + QStringList{QStringLiteral(DRIVER), folder} + steps;
     process.start(command.first(), command.mid(1));
 }
@@ -66,9 +68,10 @@ Ended finish(QProcess& process) {
     return ended;
 }
 
-Ended runDriver(const QString& folder, const QStringList& steps, const QStringList& prefix = {}) {
+Ended runDriver(const QString& folder, const QStringList& steps, const QStringList& prefix = {},
+                const QProcessEnvironment& env = offscreen()) {
     QProcess process;
-    startDriver(process, folder, steps, prefix);
+    startDriver(process, folder, steps, prefix, env);
     return finish(process);
 }
 
@@ -367,42 +370,75 @@ private slots:
     }
 
     void endOfProcess_data() {
+        QTest::addColumn<QString>("platform");
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QString>("killAfter"); // empty: the process ends by itself
         QTest::addColumn<int>("markBefore");    // Mark1 of the record the steps tick
         QTest::addColumn<int>("record");
         QTest::addColumn<int>("markAfter");
+        QTest::addColumn<QStringList>("said"); // lines the driver prints on the way
 
-        QTest::newRow("killed right after next")
-            << QStringList{"continue", "tick", "next", "hold"} << "done next" << 0 << 1 << 1;
-        QTest::newRow("killed after a tick alone")
-            << QStringList{"continue", "tick", "hold"} << "done tick" << 0 << 1 << 0;
-        QTest::newRow("exit with a pending tick")
-            << QStringList{"continue", "tick", "exit"} << "" << 0 << 1 << 0;
-        QTest::newRow("exit with a pending untick")
-            << QStringList{"continue", "tick", "exit"} << "" << 1 << 1 << 1;
-        QTest::newRow("exit after next")
-            << QStringList{"continue", "tick", "next", "exit"} << "" << 0 << 1 << 1;
-        QTest::newRow("exit after previous")
-            << QStringList{"continue", "next", "tick", "previous", "exit"} << "" << 0 << 2 << 1;
-        // Nothing is open yet: the program ends rather than live on without a window.
-        QTest::newRow("start-up window closed by the window system")
-            << QStringList{"close-splash", "hold"} << "" << 0 << 1 << 0;
+        // Offscreen, and on an X server and a Wayland compositor of the test's own.
+        for (const char* platform : {"offscreen", "xcb", "wayland"}) {
+            const auto row = [platform](const char* name) -> QTestData& {
+                return QTest::addRow("%s: %s", platform, name) << QString::fromLatin1(platform);
+            };
+            row("killed right after next") << QStringList{"continue", "tick", "next", "hold"}
+                                           << "done next" << 0 << 1 << 1 << QStringList();
+            row("killed after a tick alone") << QStringList{"continue", "tick", "hold"}
+                                             << "done tick" << 0 << 1 << 0 << QStringList();
+            row("exit with a pending tick")
+                << QStringList{"continue", "tick", "exit"} << "" << 0 << 1 << 0 << QStringList();
+            row("exit with a pending untick")
+                << QStringList{"continue", "tick", "exit"} << "" << 1 << 1 << 1 << QStringList();
+            row("exit after next") << QStringList{"continue", "tick", "next", "exit"} << "" << 0
+                                   << 1 << 1 << QStringList();
+            row("exit after previous")
+                << QStringList{"continue", "next", "tick", "previous", "exit"} << "" << 0 << 2 << 1
+                << QStringList();
+            // The Options window stands over the main window without blocking it; opening it
+            // stores the mark.
+            row("exit with the Options window open")
+                << QStringList{"continue", "tick", "options-button", "exit"} << "" << 0 << 1 << 1
+                << QStringList{"window FrmMain: on its own, modeless, inactive",
+                               "window frmOptions: over FrmMain, modeless, active"};
+            // Nothing is open yet: the program ends rather than live on without a window.
+            row("start-up window closed by the window system")
+                << QStringList{"close-splash", "hold"} << "" << 0 << 1 << 0 << QStringList();
+        }
     }
 
     void endOfProcess() {
+        QFETCH(QString, platform);
         QFETCH(QStringList, steps);
         QFETCH(QString, killAfter);
         QFETCH(int, markBefore);
         QFETCH(int, record);
         QFETCH(int, markAfter);
+        QFETCH(QStringList, said);
+        QProcessEnvironment env = offscreen();
+        if (platform != u"offscreen") {
+            auto& server = m_servers[platform];
+            if (!server)
+                server = std::make_unique<DisplayServer>(
+                    platform == u"xcb" ? DisplayServer::Kind::X11 : DisplayServer::Kind::Wayland);
+            if (!server->running())
+                QSKIP(qPrintable(QStringLiteral("No %1 display could be started: %2")
+                                     .arg(platform, server->whyNot())));
+            for (const auto& [name, value] : server->environment()) {
+                if (value.isEmpty())
+                    env.remove(QString::fromLatin1(name));
+                else
+                    env.insert(QString::fromLatin1(name), QString::fromLocal8Bit(value));
+            }
+        }
         std::vector<Row> rows = numberedRows(5);
         rows[size_t(record - 1)].marks[0] = markBefore;
         ProgramFolder folder(rows);
 
         Ended ended;
         if (killAfter.isEmpty()) {
-            ended = runDriver(folder.folder(), steps);
+            ended = runDriver(folder.folder(), steps, {}, env);
             QVERIFY2(ended.status == QProcess::NormalExit, qPrintable(ended.err));
             QCOMPARE(ended.code, 0);
             // File > Exit ends the process inside the step; a hold never ends by itself.
@@ -410,14 +446,19 @@ private slots:
             QVERIFY(!ended.out.contains(QStringLiteral("done ") + steps.last()));
         } else {
             QProcess process;
-            startDriver(process, folder.folder(), steps);
+            startDriver(process, folder.folder(), steps, {}, env);
             QString seen;
             QVERIFY2(waitForLine(process, killAfter, seen), qPrintable(seen));
             killHard(process);
             ended = finish(process);
+            ended.out.prepend(seen);
             QCOMPARE(ended.status, QProcess::CrashExit);
         }
         QVERIFY2(!ended.err.contains(QStringLiteral("Run-time error")), qPrintable(ended.err));
+        const QStringList out = ended.out.split(u'\n');
+        for (const QString& line : QStringList{"platform: " + platform} + said)
+            QVERIFY2(out.contains(line),
+                     qPrintable(line + QStringLiteral(" not in:\n") + ended.out));
 
         QVariantList expected = column(rows, 0);
         expected[record - 1] = qint64(markAfter);
@@ -836,6 +877,9 @@ private slots:
         const QString copyTexts = sameTexts(copy);
         QVERIFY2(copyTexts.isEmpty(), qPrintable(copyTexts));
     }
+
+private:
+    std::map<QString, std::unique_ptr<DisplayServer>> m_servers;
 };
 
 QTEST_GUILESS_MAIN(TestProcess)

@@ -9,87 +9,22 @@
 #include "app/launch.h"
 #include "selection/FrmOptions.h"
 #include "selection/FrmSetOptions.h"
+#include "tests/support/DisplayServer.h"
 #include "tests/support/TestBank.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
-#include <QDeadlineTimer>
-#include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <xcb/xcb.h>
 
-#include <sys/prctl.h>
-
-#include <csignal>
 #include <cstdlib>
 #include <memory>
 
 using namespace testing;
 
 namespace {
-
-// An Xvfb that picks a free display number itself and tells it on its standard output.
-class XServer {
-public:
-    XServer() {
-        const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-        if (program.isEmpty()) {
-            m_why = QStringLiteral("Xvfb is not installed (scripts/install-deps.sh installs it)");
-            return;
-        }
-        m_process.setProgram(program);
-        m_process.setArguments(
-            {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1024x768x24"});
-        // Should this test die, the server goes with it.
-        m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        m_process.start();
-        if (!m_process.waitForStarted(10000)) {
-            m_why = QStringLiteral("Xvfb could not be started: %1").arg(m_process.errorString());
-            return;
-        }
-        QByteArray out;
-        const QDeadlineTimer deadline(20000);
-        while (!out.contains('\n') && !deadline.hasExpired() &&
-               m_process.state() == QProcess::Running) {
-            m_process.waitForReadyRead(100);
-            out += m_process.readAllStandardOutput();
-        }
-        bool ok = false;
-        const int number = out.trimmed().toInt(&ok);
-        if (!ok) {
-            m_why = QStringLiteral("Xvfb named no display: %1")
-                        .arg(QString::fromLocal8Bit(m_process.readAllStandardError()).trimmed());
-            return;
-        }
-        m_display = QStringLiteral(":%1").arg(number);
-    }
-
-    ~XServer() {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(10000)) {
-            m_process.kill();
-            m_process.waitForFinished(10000);
-        }
-    }
-
-    XServer(const XServer&) = delete;
-    XServer& operator=(const XServer&) = delete;
-
-    QString display() const { return m_display; }
-    QString whyNot() const { return m_why; }
-
-private:
-    QProcess m_process;
-    QString m_display;
-    QString m_why;
-};
 
 struct FreeReply {
     void operator()(void* reply) const { std::free(reply); }
@@ -267,15 +202,10 @@ private:
 };
 
 int main(int argc, char* argv[]) {
-    XServer server;
-    QTemporaryDir scratch;
-    if (!server.display().isEmpty()) {
-        qputenv("DISPLAY", server.display().toLocal8Bit());
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        // No session bus goes with this display. Without an address, libdbus would try to
-        // autolaunch one for it and leak when that fails; one that leads nowhere is refused.
-        qputenv("DBUS_SESSION_BUS_ADDRESS",
-                "unix:path=" + QFile::encodeName(scratch.filePath(QStringLiteral("no-bus"))));
+    const DisplayServer server(DisplayServer::Kind::X11);
+    if (server.running()) {
+        for (const auto& [name, value] : server.environment())
+            qputenv(name.constData(), value);
     }
     int status = 0;
     {

@@ -3,13 +3,22 @@
 #include "app/ProgramFolder.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "selection/FrmOptions.h"
+#include "selection/FrmSetOptions.h"
 #include "tests/support/TestBank.h"
 #include "viewer/FrmMain.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScopeGuard>
+#include <QScreen>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -39,6 +48,45 @@ QString describe(QWidget* w) {
         .arg(text, f.family())
         .arg(f.pixelSize())
         .arg(f.bold());
+}
+
+// What a control's caption needs beside it, by the way the look draws it; empty for none.
+QString captionOverflow(const QWidget* w) {
+    const QString text = testing::caption(w);
+    if (text.isEmpty() || qobject_cast<const QPlainTextEdit*>(w))
+        return {};
+    const QFontMetrics metrics = w->fontMetrics();
+    const QStyle* style = w->style();
+    QSize needed(metrics.horizontalAdvance(QString(text).remove(u'&')), metrics.height());
+    QSize room = w->size();
+    if (const auto* label = qobject_cast<const QLabel*>(w)) {
+        room = label->contentsRect().size();
+        needed = metrics
+                     .boundingRect(
+                         QRect(QPoint(), room),
+                         int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0), text)
+                     .size();
+    } else if (qobject_cast<const QGroupBox*>(w)) {
+        needed.rwidth() += 12; // the gap before the caption and its margins
+    } else if (qobject_cast<const QCheckBox*>(w) || qobject_cast<const QRadioButton*>(w)) {
+        const bool check = qobject_cast<const QCheckBox*>(w);
+        needed.rwidth() += style->pixelMetric(check ? QStyle::PM_IndicatorWidth
+                                                    : QStyle::PM_ExclusiveIndicatorWidth,
+                                              nullptr, w) +
+                           style->pixelMetric(check ? QStyle::PM_CheckBoxLabelSpacing
+                                                    : QStyle::PM_RadioButtonLabelSpacing,
+                                              nullptr, w);
+    } else if (qobject_cast<const QPushButton*>(w)) {
+        room -= QSize(4, 4); // the two-pixel edges
+    }
+    if (needed.width() <= room.width() && needed.height() <= room.height())
+        return {};
+    return QStringLiteral("%1: \"%2\" needs %3 x %4 in %5 x %6")
+        .arg(w->objectName(), text)
+        .arg(needed.width())
+        .arg(needed.height())
+        .arg(room.width())
+        .arg(room.height());
 }
 
 } // namespace
@@ -344,7 +392,76 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(shown));
         QCOMPARE(QApplication::activeWindow(), shown);
     }
+
+    // On a screen of each scale the window is drawn whole at that density, every control
+    // inside its container and every caption inside its control.
+    void scaledWindowsKeepTheirLayout_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<qreal>("scale");
+        for (const qreal scale : {1.0, 1.5, 2.0}) {
+            for (const char* window :
+                 {"frmSplash", "FrmMain", "frmOptions", "frmSetOptions", "frmAbout"})
+                QTest::addRow("%s at %g", window, scale) << QString::fromLatin1(window) << scale;
+        }
+    }
+
+    void scaledWindowsKeepTheirLayout() {
+        QFETCH(QString, window);
+        QFETCH(qreal, scale);
+        QScreen* screen = nullptr;
+        for (QScreen* candidate : QGuiApplication::screens()) {
+            if (candidate->devicePixelRatio() == scale)
+                screen = candidate;
+        }
+        if (!screen)
+            QSKIP("No screen at this scale: the offscreen platform runs without "
+                  "tests/data/screens.json");
+        ProgramFolder folder(numberedRows(2));
+        QWidget* shown = &app::showWindow<app::FrmSplash>();
+        if (window != u"frmSplash") {
+            viewer::FrmMain& main = startProgram(folder.folder());
+            shown = &main;
+            // The tall window, with the answer pane.
+            main.btn_AnswerToggle_MouseDown();
+            if (window == u"frmOptions")
+                shown = &app::showWindow<selection::FrmOptions>();
+            else if (window == u"frmSetOptions")
+                shown = &app::showWindow<selection::FrmSetOptions>();
+            else if (window == u"frmAbout")
+                shown = &app::showWindow<app::FrmAbout>();
+        }
+        QCOMPARE(shown->objectName(), window);
+        shown->move(screen->geometry().topLeft() + QPoint(16, 16));
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QCOMPARE(shown->screen(), screen);
+        const QPixmap drawn = shown->grab();
+        QCOMPARE(drawn.devicePixelRatio(), scale);
+        QCOMPARE(drawn.size(), (QSizeF(shown->size()) * scale).toSize());
+
+        // The layouts themselves run these past the window's edge.
+        const QStringList pastTheEdge = {"FrmMain.Line1", "FrmMain.Line2", "frmAbout.Picture1"};
+        QStringList wrong;
+        for (const QWidget* control : shown->findChildren<QWidget*>()) {
+            if (control->objectName().isEmpty() || control->objectName().startsWith(u"qt_") ||
+                !control->isVisibleTo(shown))
+                continue;
+            if (!control->parentWidget()->rect().contains(control->geometry()) &&
+                !pastTheEdge.contains(window + u'.' + control->objectName()))
+                wrong << control->objectName() + QStringLiteral(" outside its container");
+            if (const QString overflow = captionOverflow(control); !overflow.isEmpty())
+                wrong << overflow;
+        }
+        QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(QStringLiteral("; "))));
+    }
 };
 
-QTEST_MAIN(TestWindows)
+int main(int argc, char* argv[]) {
+    // Three screens, at scales 1, 1.5 and 2; the first is where windows open.
+    if (qgetenv("QT_QPA_PLATFORM") == "offscreen")
+        qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" SCREENS);
+    QApplication application(argc, argv);
+    QApplication::setAttribute(Qt::AA_Use96Dpi, true);
+    TestWindows test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_windows.moc"

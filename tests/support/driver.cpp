@@ -1,14 +1,17 @@
 // Runs the program as a process, the way main() does, and plays a script of user actions
 // on it, so tests can watch what ends the process: memvane-driver FOLDER STEP...
 // Steps: continue, close-splash (the window system closes the start-up window), tick, next,
-// previous, random, options-button, exit, hold (wait to be killed), image-plugins (prints
-// "image plugin: NAME" for each image format plugin loaded so far). After each step it
-// prints "done STEP". Message boxes are answered with OK and their text printed as
-// "message: ...".
+// previous, random, options-button (then, once the Options window alone is active or five
+// seconds have passed, prints "window NAME: over OWNER|on its own, modal|modeless, active|inactive"
+// for each window shown), exit, hold (wait to be killed), image-plugins (prints
+// "image plugin: NAME" for each image format plugin loaded so far). It first prints
+// "platform: NAME", and after each step "done STEP". Message boxes are answered with OK and
+// their text printed as "message: ...".
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
 #include "app/Windows.h"
 #include "app/launch.h"
+#include "selection/FrmOptions.h"
 #include "tests/support/TestBank.h"
 #include "viewer/FrmMain.h"
 
@@ -17,6 +20,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QTest>
 #include <QTimer>
 #include <QWindow>
 
@@ -27,6 +31,30 @@ namespace {
 void say(const QString& line) {
     std::printf("%s\n", line.toLocal8Bit().constData());
     std::fflush(stdout);
+}
+
+// Each shown window, sorted by name, as the window system was asked to treat it.
+void sayWindows() {
+    QStringList lines;
+    for (const QWidget* w : QApplication::topLevelWidgets()) {
+        if (!w->isVisible() || !w->windowHandle())
+            continue;
+        const QWindow* owner = w->windowHandle()->transientParent();
+        const QWidget* ownerWidget = nullptr;
+        for (const QWidget* other : QApplication::topLevelWidgets()) {
+            if (owner && other->windowHandle() == owner)
+                ownerWidget = other;
+        }
+        lines << QStringLiteral("window %1: %2, %3, %4")
+                     .arg(w->objectName(),
+                          ownerWidget ? "over " + ownerWidget->objectName()
+                                      : QStringLiteral("on its own"),
+                          w->windowHandle()->modality() == Qt::NonModal ? "modeless" : "modal",
+                          w->isActiveWindow() ? "active" : "inactive");
+    }
+    lines.sort();
+    for (const QString& line : lines)
+        say(line);
 }
 
 void play(QStringList steps) {
@@ -47,9 +75,18 @@ void play(QStringList steps) {
         testing::MainControls(*main).Previous->click();
     else if (step == "random")
         testing::MainControls(*main).cmdRandomCard->click();
-    else if (step == "options-button")
+    else if (step == "options-button") {
         testing::MainControls(*main).btnOptions->click();
-    else if (step == "exit")
+        // The window system activates it a moment later, if at all, and may tell the main
+        // window later still that it is no longer active.
+        (void)QTest::qWaitFor(
+            [main] {
+                return app::loadedWindow<selection::FrmOptions>()->isActiveWindow() &&
+                       !main->isActiveWindow();
+            },
+            5000);
+        sayWindows();
+    } else if (step == "exit")
         testing::MainControls(*main).itmExit->trigger();
     else if (step == "hold")
         return;
@@ -80,6 +117,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: memvane-driver FOLDER STEP...\n");
         return 2;
     }
+    say("platform: " + QGuiApplication::platformName());
     app::setProgramFolder(args[1]);
     app::launch();
     testing::MessageAnswerer answer(

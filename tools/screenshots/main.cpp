@@ -1,5 +1,6 @@
 // Writes pictures of the real windows, for review and for the README:
-// memvane-screenshots BANK OUTDIR (the bank is copied first; it is never written).
+// memvane-screenshots BANK OUTDIR (the bank is copied first; it is never written). On a scaled
+// screen (QT_SCALE_FACTOR=2) the pictures are drawn at its density and named NAME@2x.png.
 #include "app/FrmAbout.h"
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
@@ -21,7 +22,9 @@
 namespace {
 
 void save(QWidget& window, const QString& folder, const QString& name) {
-    const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
+    const qreal scale = window.devicePixelRatioF();
+    const QString suffix = scale == 1 ? QString() : QStringLiteral("@%1x").arg(scale);
+    const QString path = QDir(folder).filePath(name + suffix + QStringLiteral(".png"));
     // Lets the window become active, so that its focused control shows its focus mark.
     QCoreApplication::processEvents();
     if (!window.grab().save(path))
