@@ -38,6 +38,9 @@ const QByteArray AnkiNotes = "#separator:tab\n#html:true\n#guid column:1\n#notet
                              "d4E5f6\tBasic\tBiology::Ecology\tA &lt;niche&gt;\t"
                              "<img src=\"niche.png\"> [sound:niche.mp3]role&nbsp;of a species\t\n";
 
+// A Quizlet export with separators of its user's choice.
+const QByteArray QuizletOwn = "der Hund,the dog;die Katze,the cat;das Pferd,the horse;";
+
 // A bank of two questions for decks to go into.
 QString smallBank(const QTemporaryDir& dir) {
     const QString csv = dir.filePath(QStringLiteral("small.csv"));
@@ -149,6 +152,13 @@ private slots:
             << QStringList{"--from", "quizlet",          "--field-separator",
                            " - ",    "--card-separator", ";;"}
             << 2 << 0 << 0 << "term 1 | def, with - dash | ";
+        QTest::newRow("Anki, a deck name in quotes")
+            << "deck.txt" << QByteArray("#separator:tab\n#deck:\"CSCI 50.01 Module 5\"\nQ\tA\n")
+            << none << 1 << 0 << 0 << "Q | A | CSCI 50.01 Module 5";
+        QTest::newRow("Quizlet, ; between cards and , in them")
+            << "set.txt" << QuizletOwn
+            << QStringList{"--from", "quizlet", "--field-separator", ",", "--card-separator", ";"}
+            << 3 << 0 << 1 << "die Katze | the cat | ";
         QTest::newRow("Latin-1 told")
             << "old.tsv" << QByteArray("caf\xe9\tcoffee\n") << QStringList{"--encoding", "latin1"}
             << 1 << 0 << 0 << "café | coffee | ";
@@ -195,6 +205,11 @@ private slots:
                                  QStringList{file, dir.filePath("bank.mdb")});
         QCOMPARE(run.status, 0);
         const auto questions = store::readBank(dir.filePath("bank.mdb"));
+        QVERIFY2(
+            run.out.contains(questions.size() == 1
+                                 ? QStringLiteral(" with 1 question, ")
+                                 : QStringLiteral(" with %1 questions, ").arg(questions.size())),
+            qPrintable(run.out));
         // One question for each question and answer.
         QSet<QString> texts;
         for (const decks::Card& c : read_)
@@ -256,7 +271,40 @@ private slots:
             << QStringList() << QStringList{"q.csv, line 3", "U+0000"} << 1;
         QTest::newRow("cards without a topic")
             << "lessons.kvtml" << QByteArray() << QStringList()
-            << QStringList{"15 cards have no topic", "Default Lesson", "--map"} << 1;
+            << QStringList{"15 cards have no topic", "\n  lesson \"Default Lesson\": 15 cards\n",
+                           "--map"}
+            << 1;
+        QTest::newRow("--map of a name the deck lacks")
+            << "lessons.kvtml" << QByteArray() << topic + QStringList{"--map", "Image=Animals"}
+            << QStringList{"no lesson, deck or tag of the deck is named 'Image'; its names are:\n"
+                           "  lesson \"Default Lesson\": 15 cards\nNothing was written."}
+            << 1;
+        QTest::newRow("a set word unknown")
+            << "lessons.kvtml" << QByteArray() << topic + QStringList{"--set", "tuff"}
+            << QStringList{"--set takes BASICS, TOUGH, FINAL, not 'tuff'; did you mean 'TOUGH'?"}
+            << 2;
+        QTest::newRow("a Quizlet export guessed as Anki")
+            << "set.txt" << QuizletOwn << topic
+            << QStringList{"set.txt was read as Anki text (guessed from its name, '.txt'), but its "
+                           "one line is split by ';' into 4 fields",
+                           "--from quizlet --card-separator ';' --field-separator ','"}
+            << 1;
+        QTest::newRow("no deck at all")
+            << "files.txt" << QByteArray("a\tb\nREADME\nimages/a.png\nnotes\n") << topic
+            << QStringList{"files.txt was read as Anki text (guessed from its name, '.txt'), but "
+                           "3 of its 4 lines or entries gave no card (first line 2: one field "
+                           "only",
+                           "--from anki reads it", "csv, kvtml, anki, tsv, quizlet"}
+            << 1;
+        QTest::newRow("answers on no card")
+            << "set.txt" << QByteArray("a - \nb - \n")
+            << topic + QStringList{"--from", "quizlet", "--field-separator", " - "}
+            << QStringList{"set.txt gives no card: each of its 2 lines or entries was skipped, the "
+                           "first (line 1) for no answer. Nothing was written."}
+            << 1;
+        QTest::newRow("a bank for the deck")
+            << "itself.mdb" << QByteArray() << topic
+            << QStringList{"itself.mdb' is a question bank, not a deck: memvane-bank export"} << 1;
         QTest::newRow("a topic that is none of the fifteen")
             << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecolgy"}
             << QStringList{"did you mean 'Ecology'"} << 2;
@@ -281,6 +329,8 @@ private slots:
         const QString path = dir.filePath(file);
         if (file.startsWith(u"folder"))
             QVERIFY(QDir().mkpath(path));
+        else if (file.startsWith(u"itself"))
+            QVERIFY(QFile::copy(bank, path));
         else if (file.startsWith(u"lessons"))
             QVERIFY(QFile::copy(deck("kwordquiz-fill_in_the_blank.kvtml"), path));
         else if (!text.isEmpty())
@@ -352,7 +402,7 @@ private slots:
 
         // Without an identity, a card is the question of the same text: here one the bank had.
         const QString kvtml = deck("kwordquiz-fill_in_the_blank.kvtml");
-        run = bankTool({"import", "--category", "Ecology", kvtml, bank});
+        run = bankTool({"import", "--category", "ecology", kvtml, bank});
         QCOMPARE(run.out.section('\n', 1), "Added 14, updated 1, left alone 0, skipped 0.\n");
         run = bankTool({"import", "--category", "Ecology", kvtml, bank});
         QCOMPARE(run.out.section('\n', 1), "Added 0, updated 0, left alone 15, skipped 0.\n");

@@ -145,12 +145,13 @@ void judgeGuess(const QString& path, const DeckReport& report, qint64 cards) {
     }
     if (report.crowded) {
         throw store::BankError(
-            QStringLiteral("%1, but its %2 split by %3 hold %4 fields each on average, as if "
-                           "several cards stood on a line. A Quizlet export with other "
-                           "separators is read by --from quizlet --card-separator %3 "
-                           "--field-separator %5; --from %6 reads it as %7 all the same. "
-                           "Nothing was written.")
-                .arg(read, cards == 1 ? QStringLiteral("one line") : QStringLiteral("lines"),
+            QStringLiteral("%1, but %2 split by %3 into %4 fields, as if several cards stood on "
+                           "a line. A Quizlet export with other separators is read by --from "
+                           "quizlet --card-separator %3 --field-separator %5; --from %6 reads it "
+                           "as %7 all the same. Nothing was written.")
+                .arg(read,
+                     cards == 1 ? QStringLiteral("its one line is")
+                                : QStringLiteral("its lines are each"),
                      report.crowded->separator)
                 .arg(report.crowded->fields)
                 .arg(report.crowded->inner, formatNames()[int(report.format)],
@@ -230,6 +231,15 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
             QStringLiteral("%1, line %2: %3").arg(path).arg(error.line()).arg(reason));
     } catch (const DeckError& error) {
         throw store::BankError(QStringLiteral("%1, %2").arg(path, error.description()));
+    }
+    if (cards == 0 && !report.skipped.empty()) {
+        const auto& [where, why] = report.skipped.front();
+        throw store::BankError(
+            QStringLiteral("%1 gives no card: each of its %2 lines or entries was skipped, the "
+                           "first (%3) for %4. Nothing was written.")
+                .arg(path)
+                .arg(report.skipped.size())
+                .arg(where, why));
     }
     if (!options.format)
         judgeGuess(path, report, cards);

@@ -234,7 +234,10 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
         else if (key == u"tags")
             header.tags = value.split(u' ', Qt::SkipEmptyParts);
         else if (key == u"deck")
-            header.deck = value;
+            header.deck = value.size() > 1 && value.startsWith(u'"') && value.endsWith(u'"')
+                              ? value.mid(1, value.size() - 2)
+                                    .replace(QStringLiteral("\"\""), QStringLiteral("\""))
+                              : value;
         else if (key == u"columns")
             columns << value;
         else if (key == u"deck column")
