@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
@@ -416,11 +417,40 @@ private slots:
         QCOMPARE(store::questionsCsv(store::readBank(bank)), questions);
     }
 
+    // The manual page tells each command with the usage and every option --help lists.
     void everyCommandHasHelp() {
-        for (const char* command : {"create", "import", "export", "check", "print"}) {
+        QFile file(QStringLiteral(MANUAL_PAGE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString manual = QString::fromUtf8(file.readAll()).replace("\\-", "-");
+        const QRegularExpression section("^\\.S[SH] (.*)$", QRegularExpression::MultilineOption);
+        const QRegularExpression option("--([a-z][a-z-]*)");
+        const QStringList overview =
+            bankTool({"--help"}).out.split("Commands:\n").last().split('\n');
+        for (const QString& line : overview.filter(QRegularExpression("^  \\w"))) {
+            const QString usage = line.trimmed();
+            const QString command = usage.section(' ', 0, 0);
             const Run run = bankTool({command, "--help"});
             QCOMPARE(run.status, 0);
-            QVERIFY(run.out.startsWith("Usage: memvane-bank " + QString::fromLatin1(command)));
+            QVERIFY(run.out.startsWith("Usage: memvane-bank " + usage + "\n"));
+            QVERIFY2(manual.contains("\n.SS " + usage + "\n"), qPrintable(usage));
+            QSet<QString> helped;
+            for (const QString& help : run.out.split('\n').filter(QRegularExpression("^  -")))
+                helped << option.match(help.section("--", 0, 1)).captured(1);
+            helped.remove("help");
+            QSet<QString> told;
+            for (auto it = section.globalMatch(manual); it.hasNext();) {
+                const auto heading = it.next();
+                if (!heading.captured(0).startsWith(".SS") ||
+                    !heading.captured(1).split(' ').contains(command))
+                    continue;
+                const qsizetype end = manual.indexOf(
+                    QRegularExpression("^\\.S[SH] ", QRegularExpression::MultilineOption),
+                    heading.capturedEnd());
+                const QString text = manual.mid(heading.capturedEnd(), end - heading.capturedEnd());
+                for (auto o = option.globalMatch(text); o.hasNext();)
+                    told << o.next().captured(1);
+            }
+            QCOMPARE(told, helped);
         }
         QCOMPARE(bankTool({"--version"}).out, "memvane-bank " MEMVANE_VERSION "\n");
         // Usage errors: status 2, said on standard error alone.
