@@ -435,7 +435,8 @@ void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink
     std::deque<Entry> entries = kvtml.read();
     refuseOneSided(entries, options.sides, kvtml.counts());
     // KDE's programs keep an entry in one lesson: a card in several lessons is written as
-    // entries of the same texts, and read back as one card in all of them.
+    // entries of the same texts (as our earlier export wrote sets), and read back as one card
+    // in all of them.
     std::vector<bool> repeated(entries.size());
     {
         QHash<std::pair<QString, QString>, Entry*> first;
