@@ -37,7 +37,7 @@ struct Card {
     QString question;
     QString answer;
     // Where a topic may come from, in the order the deck gives them: lessons (the innermost
-    // first), the deck, tags.
+    // first), the deck, tags; then the sets of our KVTML export.
     std::vector<Name> names;
     // What the source keeps for the card from one export to the next (Anki's guid); empty if
     // nothing.
