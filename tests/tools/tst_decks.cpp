@@ -6,6 +6,7 @@
 #include "tests/support/BankToolRun.h"
 #include "tests/support/TestBank.h"
 #include "tools/decks/DeckFile.h"
+#include "tools/decks/KvtmlReader.h"
 
 #include <QDir>
 #include <QFile>
@@ -96,6 +97,27 @@ private slots:
         QTest::newRow("Parley, sides swapped")
             << deck("parley-feature_test_document.kvtml") << QByteArray()
             << QStringList{"--sides", "1,0"} << 24 << 6 << 0 << "hello | hallo | Normal words";
+        QTest::newRow("Parley, a picture and a sound on each side")
+            << deck("parley-feature_test_document.kvtml") << QByteArray() << none << 24 << 6 << 3
+            << "Baum [picture: tree_de.jpg] | tree [picture: tree_en.jpg] | Pronunciation, Sound, "
+               "Image | picture 'tree_de.jpg', picture 'tree_en.jpg', sound 'De-Baum.ogg', sound "
+               "'En-uk-tree.ogg'";
+        // A word and its hint; the picture of the translation both come from stays with the word.
+        QTest::newRow("KHangMan, word and hint")
+            << deck("khangman-animals.kvtml") << QByteArray() << QStringList{"--sides", "0,comment"}
+            << 44 << 0 << 0 << "bear | Large heavy animal with thick fur | ";
+        QTest::newRow("KVTML, hint as question, picture on the word")
+            << "hint.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><entries><entry id=\"0\"><translation id=\"0\">"
+                          "<comment>a big cat</comment><image>lion.png</image><text>lion</text>"
+                          "</translation></entry><entry id=\"1\"><translation id=\"0\">"
+                          "<text>ant</text></translation></entry></entries></kvtml>")
+            << QStringList{"--sides", "comment,0"} << 1 << 1 << 0
+            << "a big cat | lion [picture: lion.png] |  | picture 'lion.png'";
+        QTest::newRow("KVTML 1, paraphrase as answer")
+            << "old.kvtml"
+            << QByteArray("<kvtml><e><o h=\" to  walk \" r=\"verb\">go</o><t>gehen</t></e></kvtml>")
+            << QStringList{"--sides", "0,paraphrase"} << 1 << 0 << 0 << "go | to walk | ";
         QTest::newRow("KVTML 1, comparison left out")
             << deck("kvoctrain-sample-template-ascii.kvtml") << QByteArray() << none << 6 << 0 << 3
             << "good | good | Lesson two";
@@ -114,6 +136,29 @@ private slots:
             << "nested.kvtml" << nested << none << 2 << 0 << 0 << "in a lesson | A | Inner/Outer";
         QTest::newRow("KVTML, outside every lesson")
             << "nested.kvtml" << nested << none << 2 << 0 << 1 << "Q | B | ";
+        // Our export: each card once, in its topic, and in its sets under <sets>; an earlier
+        // export wrote a set as a lesson of copies.
+        const QByteArray card = "<kvtml version=\"2.0\"><entries><entry id=\"0\"><translation "
+                                "id=\"0\"><text>Q</text></translation><translation id=\"1\">"
+                                "<text>A</text></translation></entry>";
+        const QByteArray topic =
+            "</entries><lessons><container><name>Plants</name><entry id=\"0\"/></container>";
+        QTest::newRow("our KVTML, sets apart")
+            << "sets.kvtml"
+            << card + topic +
+                   "</lessons><sets><container><name>Just the Basics</name><entry id=\"0\"/>"
+                   "</container><container><name>Custom Set 2</name><entry id=\"0\"/>"
+                   "</container></sets></kvtml>"
+            << none << 1 << 0 << 0 << "Q | A | Plants/Just the Basics/Custom Set 2";
+        const QByteArray copy = "<entry id=\"1\"><translation id=\"0\"><text>Q</text>"
+                                "</translation><translation id=\"1\"><text>A</text>"
+                                "</translation></entry>";
+        QTest::newRow("our earlier KVTML, sets of copies")
+            << "copies.kvtml"
+            << card + copy + topic +
+                   "<container><name>Just the Basics</name><entry id=\"1\"/></container>"
+                   "</lessons></kvtml>"
+            << none << 1 << 0 << 0 << "Q | A | Plants/Just the Basics";
         QTest::newRow("KVTML, lessons of the early 2.0 files")
             << "early.kvtml"
             << QByteArray("<kvtml version=\"2.0\"><entries><entry id=\"0\"><translation "
@@ -136,7 +181,7 @@ private slots:
         QTest::newRow("Anki notes, picture and sound")
             << "notes.txt" << AnkiNotes << none << 2 << 0 << 1
             << "A <niche> | [picture: niche.png] role\u00a0of a species | "
-               "Biology::Ecology/Ecology/Biology";
+               "Biology::Ecology/Ecology/Biology | sound 'niche.mp3', picture 'niche.png'";
         QTest::newRow("Anki cards, answer after its rule")
             << "cards.txt"
             << QByteArray("#separator:Semicolon;;;\n#HTML: true;;;\n# a comment\n"
@@ -184,7 +229,7 @@ private slots:
             if (options[i] == u"--from")
                 read.format = decks::Format(decks::formatNames().indexOf(value));
             else if (options[i] == u"--sides")
-                read.sides = {value.section(u',', 0, 0).toInt(), value.section(u',', 1).toInt()};
+                read.sides = *decks::kvtmlSides(value);
             else if (options[i] == u"--encoding")
                 read.encoding = decks::Encoding::Latin1;
             else if (options[i] == u"--field-separator")
@@ -198,7 +243,16 @@ private slots:
             file, read, [&](decks::Card&& c) { read_.push_back(std::move(c)); }, report);
         QCOMPARE(int(read_.size()), cards);
         QCOMPARE(int(report.skipped.size()), skipped);
-        QCOMPARE(shown(read_[size_t(at)]), card);
+        // The pictures and sounds the report gives for the card, after it.
+        QString got = shown(read_[size_t(at)]);
+        QStringList media;
+        for (const auto& [where, what] : report.media) {
+            if (where == read_[size_t(at)].where)
+                media << what;
+        }
+        if (!media.isEmpty())
+            got += " | " + media.join(", ");
+        QCOMPARE(got, card);
 
         // The bank tool makes a bank of the same cards.
         const Run run = bankTool(QStringList{"create", "--category", "Ecology"} + options +
@@ -308,6 +362,49 @@ private slots:
         QTest::newRow("a topic that is none of the fifteen")
             << "lessons.kvtml" << QByteArray() << QStringList{"--map", "Default Lesson=ecolgy"}
             << QStringList{"did you mean 'Ecology'"} << 2;
+        const QString oneSide =
+            "one side only: no entry has text on the answer side (identifier 1); its words are all "
+            "on identifier 0";
+        QTest::newRow("one side only, with hints")
+            << "khangman-animals.kvtml" << QByteArray() << topic
+            << QStringList{"khangman-animals.kvtml, " + oneSide +
+                           "; --sides 0,comment (44 entries have one) takes each word's comment "
+                           "as its answer"}
+            << 1;
+        QTest::newRow("one side only, --dry-run")
+            << "khangman-animals.kvtml" << QByteArray() << topic + QStringList{"--dry-run"}
+            << QStringList{"khangman-animals.kvtml, " + oneSide} << 1;
+        QTest::newRow("one side only, words alone")
+            << "words.kvtml"
+            << QByteArray("<kvtml version=\"2.0\"><identifiers><identifier id=\"0\"><name>"
+                          "ਗੁਰਮੁਖੀ</name></identifier></identifiers><entries><entry id=\"0\">"
+                          "<translation id=\"0\"><text>ਸ਼ੇਰ</text></translation></entry>"
+                          "</entries></kvtml>")
+            << topic
+            << QStringList{"words.kvtml, " + oneSide +
+                           ", and no entry has a comment, paraphrase or example to take as the "
+                           "answer"}
+            << 1;
+        // KVTML 1 keeps the hint as an attribute; the question side is the one missing here.
+        QTest::newRow("one side only, KVTML 1 swapped")
+            << "old.kvtml" << QByteArray("<kvtml><e><o r=\"a hint\">word</o></e></kvtml>")
+            << topic + QStringList{"--sides", "1,0"}
+            << QStringList{"old.kvtml, one side only: no entry has text on the question side "
+                           "(identifier 1); its words are all on identifier 0; --sides 0,comment "
+                           "(1 entry has one)"}
+            << 1;
+        QTest::newRow("one side only, a paraphrase none has")
+            << "khangman-animals.kvtml" << QByteArray()
+            << topic + QStringList{"--sides", "0,paraphrase"}
+            << QStringList{"answer side (the paraphrase of identifier 0)", "--sides 0,comment"}
+            << 1;
+        QTest::newRow("--sides, two words")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "comment,example"}
+            << QStringList{"--sides takes", "comment, paraphrase or example", "'comment,example'"}
+            << 2;
+        QTest::newRow("--sides, a word it does not take")
+            << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "0,hint"}
+            << QStringList{"as 0,comment; not '0,hint'"} << 2;
         QTest::newRow("sides that are not two")
             << "lessons.kvtml" << QByteArray() << QStringList{"--sides", "1"}
             << QStringList{"--sides"} << 2;
@@ -333,6 +430,8 @@ private slots:
             QVERIFY(QFile::copy(bank, path));
         else if (file.startsWith(u"lessons"))
             QVERIFY(QFile::copy(deck("kwordquiz-fill_in_the_blank.kvtml"), path));
+        else if (text.isEmpty() && QFile::exists(deck(qPrintable(file))))
+            QVERIFY(QFile::copy(deck(qPrintable(file)), path));
         else if (!text.isEmpty())
             writeFile(path, text);
         const QStringList entries = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden);

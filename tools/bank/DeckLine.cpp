@@ -1,6 +1,9 @@
 #include "tools/bank/DeckLine.h"
 
 #include "tools/decks/DeckFile.h"
+#include "tools/decks/KvtmlReader.h"
+
+#include <QTextStream>
 
 #include <QTextStream>
 
@@ -11,18 +14,12 @@ namespace {
 const QStringList SetNames = {QStringLiteral("BASICS"), QStringLiteral("TOUGH"),
                               QStringLiteral("FINAL")};
 
-std::pair<int, int> sides(const QString& text) {
-    const QStringList parts = text.split(u',');
-    bool first = false;
-    bool second = false;
-    if (parts.size() == 2) {
-        const std::pair<int, int> pair{parts[0].trimmed().toInt(&first),
-                                       parts[1].trimmed().toInt(&second)};
-        if (first && second && pair.first >= 0 && pair.second >= 0 && pair.first != pair.second)
-            return pair;
-    }
-    throw UsageError(QStringLiteral("--sides takes two different identifier numbers, as 1,0, "
-                                    "not '%1'")
+std::pair<decks::KvtmlSide, decks::KvtmlSide> sides(const QString& text) {
+    if (const auto pair = decks::kvtmlSides(text))
+        return *pair;
+    throw UsageError(QStringLiteral("--sides takes two different identifier numbers, as 1,0, or "
+                                    "a number and the comment, paraphrase or example of its "
+                                    "translation, as 0,comment; not '%1'")
                          .arg(text));
 }
 
@@ -35,7 +32,9 @@ QList<QCommandLineOption> deckOptions() {
                         "from its content and name when not given."),
          QStringLiteral("FORMAT")},
         {QStringLiteral("sides"),
-         QStringLiteral("KVTML: the identifiers of question and answer (default 0,1)."),
+         QStringLiteral("KVTML: the identifiers of question and answer (default 0,1); the "
+                        "answer may be the comment, paraphrase or example that goes with the "
+                        "question, as 0,comment."),
          QStringLiteral("Q,A")},
         {QStringLiteral("encoding"), QStringLiteral("Text that is not UTF-8: latin1 or utf-16."),
          QStringLiteral("NAME")},

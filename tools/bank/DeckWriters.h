@@ -27,8 +27,8 @@ QStringList setNames(const store::Question& question);
 QByteArray ankiNotes(const std::vector<store::Question>& questions,
                      const QHash<qint64, QString>& guids);
 
-// KVTML 2.0 with the sides Question and Answer: a lesson per topic, then a lesson per set
-// holding copies of its cards.
+// KVTML 2.0 with the sides Question and Answer, each question once: a lesson per topic, and
+// the sets under <sets>, containers as lessons are, which KDE's programs do not read.
 // Throws BankError for a text that XML cannot hold.
 QByteArray kvtmlDocument(const std::vector<store::Question>& questions);
 

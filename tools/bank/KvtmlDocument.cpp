@@ -146,39 +146,35 @@ QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
     xml.writeTextElement(QStringLiteral("title"), QStringLiteral("Memvane"));
     xml.writeEndElement();
 
+    // No language: the bank names none.
     xml.writeStartElement(QStringLiteral("identifiers"));
     const QString sides[] = {QStringLiteral("Question"), QStringLiteral("Answer")};
     for (int i = 0; i < 2; ++i) {
         xml.writeStartElement(QStringLiteral("identifier"));
         xml.writeAttribute(QStringLiteral("id"), QString::number(i));
         xml.writeTextElement(QStringLiteral("name"), sides[i]);
-        xml.writeTextElement(QStringLiteral("locale"), QStringLiteral("en"));
         xml.writeEndElement();
     }
     xml.writeEndElement();
 
-    // KDE's library keeps an entry in one lesson only, the last that names it: a set's lesson
-    // holds copies of its cards, so that each card stays in its topic too.
-    std::vector<std::vector<qsizetype>> copies;
     xml.writeStartElement(QStringLiteral("entries"));
     for (size_t i = 0; i < questions.size(); ++i)
         writeEntry(xml, qsizetype(i), questions[i]);
-    qsizetype next = qsizetype(questions.size());
-    for (const Lesson& set : grouped.sets) {
-        copies.emplace_back();
-        for (const qsizetype entry : set.entries) {
-            writeEntry(xml, next, questions[size_t(entry)]);
-            copies.back().push_back(next++);
-        }
-    }
     xml.writeEndElement();
 
     xml.writeStartElement(QStringLiteral("lessons"));
     for (const Lesson& topic : grouped.topics)
         writeLesson(xml, topic.name, topic.entries);
-    for (size_t s = 0; s < grouped.sets.size(); ++s)
-        writeLesson(xml, grouped.sets[s].name, copies[s]);
     xml.writeEndElement();
+
+    // KDE's programs keep an entry in one lesson, its topic's; the sets go in an element of
+    // our own, which they pass over.
+    if (!grouped.sets.empty()) {
+        xml.writeStartElement(QStringLiteral("sets"));
+        for (const Lesson& set : grouped.sets)
+            writeLesson(xml, set.name, set.entries);
+        xml.writeEndElement();
+    }
     xml.writeEndDocument();
     return bytes;
 }

@@ -16,13 +16,13 @@ namespace decks {
 
 // A name of a deck's that --map can match, as the program that wrote the deck shows it.
 struct Name {
-    enum Kind { Lesson, Deck, Tag, NoteType, Topic };
+    enum Kind { Lesson, Deck, Tag, NoteType, Topic, Set };
     Kind kind;
     QString text;
     bool operator==(const Name&) const = default;
 };
 
-// "lesson", "deck", "tag", "note type", "topic".
+// "lesson", "deck", "tag", "note type", "topic", "set".
 QString kindText(Name::Kind kind);
 
 inline QStringList nameTexts(const std::vector<Name>& names) {
@@ -37,7 +37,7 @@ struct Card {
     QString question;
     QString answer;
     // Where a topic may come from, in the order the deck gives them: lessons (the innermost
-    // first), the deck, tags.
+    // first), the deck, tags; then the sets of our KVTML export.
     std::vector<Name> names;
     // What the source keeps for the card from one export to the next (Anki's guid); empty if
     // nothing.
@@ -57,10 +57,19 @@ const QStringList& formatNames();
 
 enum class Encoding { Utf8, Latin1, Utf16 };
 
+// A side of a KVTML card: the text of an identifier's translation, or what goes with it.
+struct KvtmlSide {
+    enum Part { Text, Comment, Paraphrase, Example };
+    int identifier = 0;
+    Part part = Text;
+    bool operator==(const KvtmlSide&) const = default;
+};
+
 struct DeckOptions {
     std::optional<Format> format; // found from the file when not given
     Encoding encoding = Encoding::Utf8;
-    std::pair<int, int> sides{0, 1}; // KVTML identifiers of question and answer
+    std::pair<KvtmlSide, KvtmlSide> sides{KvtmlSide{0, KvtmlSide::Text},
+                                          KvtmlSide{1, KvtmlSide::Text}}; // KVTML: Q and A
     QString fieldSeparator = QStringLiteral("\t");
     QString cardSeparator = QStringLiteral("\n");
 };

@@ -66,6 +66,8 @@ QString kindText(Name::Kind kind) {
         return QStringLiteral("tag");
     case Name::NoteType:
         return QStringLiteral("note type");
+    case Name::Set:
+        return QStringLiteral("set");
     case Name::Topic:
         break;
     }
