@@ -51,9 +51,10 @@ void check(const CommandLine& line, QTextStream& out) {
     for (size_t i = 0; i < 6; ++i)
         out << "  Custom Set #" << i + 1 << ": " << perMark[i] << "\n";
     out << "\nNull texts: " << nullTexts << "\n";
-    out << (indexOff == 0
-                ? QStringLiteral("Index = ID in every question.\n")
-                : QStringLiteral("Index differs from ID in %1 questions.\n").arg(indexOff));
+    out << (indexOff == 0 ? QStringLiteral("Index = ID in every question.\n")
+                          : QStringLiteral("Index differs from ID in %1.\n")
+                                .arg(counted(indexOff, QStringLiteral("question"),
+                                             QStringLiteral("questions"))));
     out << (added                        ? QStringLiteral("Start-up index: added.\n")
             : store::hasStartIndex(bank) ? QStringLiteral("Start-up index: present.\n")
                                          : QStringLiteral("Start-up index: missing; memvane-bank "

@@ -59,8 +59,10 @@ Command exportCommand() {
                 }
                 file.write(bytes);
                 file.place();
-                out << "Exported " << questions.size() << " questions to " << target << " as " << as
-                    << ".\n";
+                out << "Exported "
+                    << counted(qint64(questions.size()), QStringLiteral("question"),
+                               QStringLiteral("questions"))
+                    << " to " << target << " as " << as << ".\n";
             }};
 }
 

@@ -211,8 +211,9 @@ void print(const CommandLine& line, QTextStream& out) {
                                [&](Canvas& canvas) { drawCards(cards, settings, canvas, report); });
     for (const QString& note : report.notes)
         out << note << "\n";
-    out << "Printed " << report.cards << (report.cards == 1 ? " card" : " cards") << " on " << pages
-        << (pages == 1 ? " page" : " pages") << " (" << paper.name << ") to " << files[1] << ".\n";
+    out << "Printed " << counted(report.cards, QStringLiteral("card"), QStringLiteral("cards"))
+        << " on " << counted(pages, QStringLiteral("page"), QStringLiteral("pages")) << " ("
+        << paper.name << ") to " << files[1] << ".\n";
 }
 
 } // namespace
