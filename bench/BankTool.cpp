@@ -198,10 +198,11 @@ void printBankTool(const QString& folder) {
                                       QStringLiteral("with %1 questions").arg(Questions)));
         QFile::remove(bank);
         writeOldBank(bank);
-        import.runs.push_back(runTool({QStringLiteral("import"), csv, bank}, log,
-                                      QStringLiteral("Added %1, updated %2, left alone 0.")
-                                          .arg(Questions - OldQuestions)
-                                          .arg(OldQuestions)));
+        import.runs.push_back(
+            runTool({QStringLiteral("import"), csv, bank}, log,
+                    QStringLiteral("Added %1, updated %2, left alone 0, skipped 0.")
+                        .arg(Questions - OldQuestions)
+                        .arg(OldQuestions)));
     }
     QFile::remove(bank);
 
@@ -389,7 +390,8 @@ void printDeckImport(const QString& folder) {
             figure.runs.push_back(runTool(
                 QStringList{QStringLiteral("import")} + figure.options +
                     QStringList{figure.file, bank},
-                log, QStringLiteral("Added %1, updated 0, left alone 0.").arg(figure.cards)));
+                log,
+                QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.").arg(figure.cards)));
         }
     }
     const QLocale english(QLocale::English);

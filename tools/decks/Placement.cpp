@@ -4,8 +4,6 @@
 #include "store/Categories.h"
 #include "store/SetNames.h"
 
-#include <QSet>
-
 #include <algorithm>
 
 namespace decks {
@@ -41,10 +39,6 @@ QString quantity(qint64 n, const char* one, const char* many) {
     return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
-QString key(const Name& name) {
-    return QString::number(int(name.kind)) + u'\n' + name.text.trimmed().toCaseFolded();
-}
-
 bool matches(const QString& from, const Name& name) {
     return from.compare(name.text.trimmed(), Qt::CaseInsensitive) == 0;
 }
@@ -61,7 +55,7 @@ Placer::Placer(Placement placement, std::vector<store::Question> bank,
         const store::Question& q = m_bank[i];
         m_byId.insert(q.id, i);
         if (q.question)
-            m_byText[*q.question] << q.id;
+            know(*q.question, {q.id, qHash(q.answer.value_or(QString()))});
         m_lastId = std::max(m_lastId, q.id);
     }
     m_bankLastId = m_lastId;
@@ -101,16 +95,15 @@ std::optional<QString> Placer::topicOf(const Card& card) {
 }
 
 void Placer::count(const Card& card, bool placed) {
-    QSet<QString> seen;
-    for (const Name& name : card.names) {
-        const QString k = key(name);
-        if (seen.contains(k))
+    for (auto name = card.names.begin(); name != card.names.end(); ++name) {
+        // A card counts once for a name it has twice.
+        if (std::find(card.names.begin(), name, *name) != name)
             continue;
-        seen.insert(k);
-        auto it = m_nameIndex.find(k);
+        const std::pair<int, QString> key{int(name->kind), name->text};
+        auto it = m_nameIndex.find(key);
         if (it == m_nameIndex.end()) {
-            it = m_nameIndex.insert(k, m_names.size());
-            m_names.push_back({Name{name.kind, name.text.trimmed()}});
+            it = m_nameIndex.insert(key, m_names.size());
+            m_names.push_back({Name{name->kind, name->text.trimmed()}});
         }
         Counted& counted = m_names[*it];
         ++counted.cards;
@@ -119,10 +112,23 @@ void Placer::count(const Card& card, bool placed) {
     }
 }
 
-QString Placer::answerOf(qint64 id) const {
-    if (m_answers.contains(id))
-        return m_answers.value(id);
-    return m_bank[m_byId.value(id)].answer.value_or(QString());
+QList<Placer::Known> Placer::known(const QString& question) const {
+    QList<Known> all;
+    if (const auto first = m_byText.find(question); first != m_byText.end()) {
+        all << *first;
+        // values() gives the latest first.
+        QList<Known> more = m_moreByText.values(question);
+        std::reverse(more.begin(), more.end());
+        all << more;
+    }
+    return all;
+}
+
+void Placer::know(const QString& question, Known known) {
+    if (m_byText.contains(question))
+        m_moreByText.insert(question, known);
+    else
+        m_byText.insert(question, known);
 }
 
 std::optional<store::Question> Placer::place(const Card& card, DeckReport& report) {
@@ -153,39 +159,38 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
     if (!card.identity.isEmpty() && m_identities.contains(card.identity)) {
         id = m_identities.value(card.identity);
         if (isPlaced(*id)) {
-            report.skipped.emplace_back(
-                card.where, QStringLiteral("the same card as %1").arg(m_placedAt.value(*id)));
+            report.skipped.emplace_back(card.where,
+                                        QStringLiteral("the same card as one before it"));
             return std::nullopt;
         }
     } else {
         // The same question and answer first, then a question of the bank whose answer changed;
         // the same question with another answer is a card of its own.
-        const QList<qint64> sameText = m_byText.value(card.question);
-        for (const qint64 known : sameText) {
-            if (answerOf(known) != card.answer)
+        const QList<Known> sameText = known(card.question);
+        const size_t answer = qHash(card.answer);
+        for (const Known& same : sameText) {
+            if (same.answer != answer)
                 continue;
-            if (isPlaced(known)) {
-                report.skipped.emplace_back(card.where,
-                                            QStringLiteral("the same question and answer as %1")
-                                                .arg(m_placedAt.value(known)));
+            if (isPlaced(same.id)) {
+                report.skipped.emplace_back(
+                    card.where, QStringLiteral("the same question and answer as a card before it"));
                 return std::nullopt;
             }
-            id = known;
+            id = same.id;
             break;
         }
         for (qsizetype i = 0; !id && i < sameText.size(); ++i) {
-            if (sameText[i] <= m_bankLastId && !isPlaced(sameText[i]))
-                id = sameText[i];
+            if (!isPlaced(sameText[i].id))
+                id = sameText[i].id;
         }
     }
     store::Question q;
-    const bool known = id && m_byId.contains(*id);
-    if (known) {
+    const bool inBank = id && m_byId.contains(*id);
+    if (inBank) {
         q = m_bank[m_byId.value(*id)];
     } else {
         q.id = id.value_or(++m_lastId);
-        m_byText[card.question] << q.id;
-        m_answers.insert(q.id, card.answer);
+        know(card.question, {q.id, qHash(card.answer)});
     }
     q.question = card.question;
     q.answer = card.answer;
@@ -196,8 +201,9 @@ std::optional<store::Question> Placer::place(const Card& card, DeckReport& repor
     for (size_t i = 0; i < 3; ++i)
         q.sets[i] |= m_placement.sets[i];
     // A question the bank has keeps its marks.
-    takeSets(card.names, q, !known);
-    m_placedAt.insert(q.id, card.where);
+    takeSets(card.names, q, !inBank);
+    if (q.id <= m_bankLastId)
+        m_placed.insert(q.id);
     return q;
 }
 

@@ -4,6 +4,7 @@
 #include "tools/decks/Deck.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <array>
 #include <vector>
@@ -47,22 +48,29 @@ private:
     };
     std::optional<QString> topicOf(const Card& card);
     void count(const Card& card, bool placed);
-    bool isPlaced(qint64 id) const { return m_placedAt.contains(id); }
-    QString answerOf(qint64 id) const;
+    // A question this deck made, or one of the bank's given to a card of it.
+    bool isPlaced(qint64 id) const { return id > m_bankLastId || m_placed.contains(id); }
+    // Questions of a text, each with a hash of its answer: a big deck's answers are not kept.
+    struct Known {
+        qint64 id;
+        size_t answer;
+    };
+    QList<Known> known(const QString& question) const;
+    void know(const QString& question, Known known);
     QString nameLines(bool unplacedOnly) const;
 
     Placement m_placement;
     std::vector<store::Question> m_bank;
     QHash<QString, qint64> m_identities;
-    QHash<QString, QList<qint64>> m_byText;
-    QHash<qint64, size_t> m_byId;      // into m_bank
-    QHash<qint64, QString> m_answers;  // of the questions this deck made
-    QHash<qint64, QString> m_placedAt; // IDs given to cards of this deck, and where
+    QHash<QString, Known> m_byText;          // the first of each text
+    QMultiHash<QString, Known> m_moreByText; // the rare others
+    QHash<qint64, size_t> m_byId;            // into m_bank
+    QSet<qint64> m_placed;                   // IDs of the bank given to cards of this deck
     qint64 m_lastId = 0;
     qint64 m_bankLastId = 0;
     qint64 m_unplaced = 0;
     std::vector<Counted> m_names;
-    QHash<QString, size_t> m_nameIndex; // into m_names
+    QHash<std::pair<int, QString>, size_t> m_nameIndex; // into m_names
     std::vector<bool> m_mapUsed;
     qint64 m_conflicts = 0;
     QString m_firstConflict;
