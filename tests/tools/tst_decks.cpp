@@ -40,7 +40,8 @@ const QByteArray AnkiNotes = "#separator:tab\n#html:true\n#guid column:1\n#notet
                              "<img src=\"niche.png\"> [sound:niche.mp3]role&nbsp;of a species\t\n";
 
 // A Quizlet export with separators of its user's choice.
-const QByteArray QuizletOwn = "der Hund,the dog;die Katze,the cat;das Pferd,the horse;";
+const QByteArray QuizletOwn = "der Hund,the dog;die Katze,the cat;das Pferd,the horse;die Kuh,the "
+                              "cow;das Schaf,the sheep;die Maus,the mouse;";
 
 // A bank of two questions for decks to go into.
 QString smallBank(const QTemporaryDir& dir) {
@@ -203,7 +204,7 @@ private slots:
         QTest::newRow("Quizlet, ; between cards and , in them")
             << "set.txt" << QuizletOwn
             << QStringList{"--from", "quizlet", "--field-separator", ",", "--card-separator", ";"}
-            << 3 << 0 << 1 << "die Katze | the cat | ";
+            << 6 << 0 << 1 << "die Katze | the cat | ";
         QTest::newRow("Latin-1 told")
             << "old.tsv" << QByteArray("caf\xe9\tcoffee\n") << QStringList{"--encoding", "latin1"}
             << 1 << 0 << 0 << "café | coffee | ";
@@ -340,7 +341,7 @@ private slots:
         QTest::newRow("a Quizlet export guessed as Anki")
             << "set.txt" << QuizletOwn << topic
             << QStringList{"set.txt was read as Anki text (guessed from its name, '.txt'), but its "
-                           "one line is split by ';' into 4 fields",
+                           "one line is split by ';' into 7 fields",
                            "--from quizlet --card-separator ';' --field-separator ','"}
             << 1;
         QTest::newRow("no deck at all")

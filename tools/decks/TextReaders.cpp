@@ -153,6 +153,12 @@ DeckReport::Crowded crowding(char separator, const QStringList& fields, int aver
             inner, average};
 }
 
+// "does not split its one line", "splits none of its 3 lines".
+QString splitsNone(int n, const char* what) {
+    return n == 1 ? QStringLiteral("does not split its one %1").arg(QLatin1String(what))
+                  : QStringLiteral("splits none of its %1 %2s").arg(n).arg(QLatin1String(what));
+}
+
 // A card of the question and the answer fields, or the reason it is none.
 void take(Card&& card, const CardSink& sink, DeckReport& report) {
     if (card.question.trimmed().isEmpty() || card.answer.trimmed().isEmpty()) {
@@ -339,14 +345,13 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
     readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
     if (!header.separator && columns.isEmpty() && records > 0 &&
-        fieldCount > qint64(records) * std::max(records, 2))
+        fieldCount > qint64(records) * std::max(records, 5))
         report.crowded = crowding(separator, firstFields, int(fieldCount / records));
     if (cards == 0 && unsplit > 0)
-        throw DeckError(QString(), QStringLiteral("the separator (%1) splits none of its %2 "
-                                                  "lines into question and answer; #separator "
-                                                  "names another")
-                                       .arg(separatorName(separator))
-                                       .arg(records));
+        throw DeckError(QString(), QStringLiteral("the separator (%1) %2 into "
+                                                  "question and answer; #separator names "
+                                                  "another")
+                                       .arg(separatorName(separator), splitsNone(records, "line")));
 }
 
 void readMnemosyne(QIODevice& file, const CardSink& sink, DeckReport& report) {
@@ -376,9 +381,9 @@ void readMnemosyne(QIODevice& file, const CardSink& sink, DeckReport& report) {
         take(std::move(card), sink, report);
     });
     if (cards == 0 && lines > 0)
-        throw DeckError(QString(), QStringLiteral("no tab splits any of its %1 lines into "
-                                                  "question and answer")
-                                       .arg(lines));
+        throw DeckError(QString(), QStringLiteral("a tab %1 into question and "
+                                                  "answer")
+                                       .arg(splitsNone(lines, "line")));
 }
 
 void readQuizlet(QIODevice& file, const DeckOptions& options, const CardSink& sink,
@@ -419,11 +424,10 @@ void readQuizlet(QIODevice& file, const DeckOptions& options, const CardSink& si
         take(std::move(card), sink, report);
     }
     if (cards == 0 && pieces > 0)
-        throw DeckError(QString(), QStringLiteral("the field separator splits none of its %1 "
-                                                  "cards into term and definition; "
-                                                  "--field-separator and --card-separator name "
-                                                  "the export's")
-                                       .arg(pieces));
+        throw DeckError(QString(), QStringLiteral("the field separator %1 into term "
+                                                  "and definition; --field-separator and "
+                                                  "--card-separator name the export's")
+                                       .arg(splitsNone(pieces, "card")));
 }
 
 } // namespace decks
