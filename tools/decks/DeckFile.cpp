@@ -3,8 +3,11 @@
 #include "store/BankError.h"
 #include "store/CsvReader.h"
 #include "store/QuestionCsv.h"
+#include "tools/decks/AnkiPackage.h"
 #include "tools/decks/KvtmlReader.h"
+#include "tools/decks/MnemosyneCards.h"
 #include "tools/decks/TextReaders.h"
+#include "tools/decks/Zip.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -46,12 +49,32 @@ QByteArray recoded(QIODevice& file, Encoding encoding) {
     return text.toUtf8();
 }
 
+// A zip is a package of Anki's or Mnemosyne's by what it holds.
+std::optional<Format> zipFormat(const QString& path) {
+    try {
+        const QStringList names = Zip(path).names();
+        if (isAnkiPackage(names))
+            return Format::Apkg;
+        if (isMnemosyneCards(names))
+            return Format::Cards;
+    } catch (const DeckError&) {
+        // A damaged zip is read as its name says, to say what is wrong with it.
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        if (suffix == u"apkg" || suffix == u"colpkg")
+            return Format::Apkg;
+        if (suffix == u"cards")
+            return Format::Cards;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 const QStringList& formatNames() {
-    static const QStringList names = {QStringLiteral("csv"), QStringLiteral("kvtml"),
-                                      QStringLiteral("anki"), QStringLiteral("tsv"),
-                                      QStringLiteral("quizlet")};
+    static const QStringList names = {QStringLiteral("csv"),     QStringLiteral("kvtml"),
+                                      QStringLiteral("anki"),    QStringLiteral("tsv"),
+                                      QStringLiteral("quizlet"), QStringLiteral("apkg"),
+                                      QStringLiteral("cards")};
     return names;
 }
 
@@ -76,6 +99,8 @@ QString lineText(int line) {
 }
 
 std::optional<Format> findFormat(const QByteArray& head, const QString& path) {
+    if (Zip::looksLikeZip(head))
+        return zipFormat(path);
     QByteArray start = head;
     if (start.startsWith("\xef\xbb\xbf"))
         start = start.mid(3);
@@ -122,7 +147,7 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     try {
         QBuffer buffer;
         QIODevice* text = &file;
-        if (*format != Format::Kvtml) {
+        if (*format != Format::Kvtml && *format != Format::Apkg && *format != Format::Cards) {
             if (options.encoding != Encoding::Utf8) {
                 buffer.setData(recoded(file, options.encoding));
                 buffer.open(QIODevice::ReadOnly);
@@ -147,6 +172,12 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
             break;
         case Format::Quizlet:
             readQuizlet(*text, options, sink, report);
+            break;
+        case Format::Apkg:
+            readAnkiPackage(path, sink, report);
+            break;
+        case Format::Cards:
+            readMnemosyneCards(path, sink, report);
             break;
         }
     } catch (const store::CsvError& error) {
