@@ -216,11 +216,24 @@ Collection newerCollection(const SqliteFile& file) {
 // What Anki's reviewer would not show as text: styles, scripts, comments, typing boxes,
 // text read aloud.
 QString shownHtml(QString html) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
     static const QRegularExpression hidden(
         QStringLiteral("<style\\b.*?</style\\s*>|<script\\b.*?</script\\s*>|<!--.*?-->|"
                        "\\[\\[type:[^\\]]*\\]\\]|\\[anki:tts\\b.*?\\[/anki:tts\\]"),
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
-    return html.remove(hidden);
+    // Line breaks in HTML are blanks; <br> and <div> make the lines.
+    return html.remove(hidden).replace(blanks, QStringLiteral(" "));
+}
+
+// Lines without the blanks around them, at most one empty line between two.
+QString tidy(const QString& text) {
+    QStringList lines;
+    for (const QString& line : text.split(u'\n')) {
+        const QString trimmed = line.trimmed();
+        if (!trimmed.isEmpty() || (!lines.isEmpty() && !lines.last().isEmpty()))
+            lines << trimmed;
+    }
+    return lines.join(u'\n').trimmed();
 }
 
 // The back as Anki shows it once the front has been seen: what follows <hr id=answer>.
@@ -316,8 +329,8 @@ void takeCard(const Collection& collection, const NoteRow& row, const QString& w
         const QString back = backOnly(cardTemplate.back->render(card));
         const QString frontHtml = shownHtml(front);
         const QString backHtml = shownHtml(back);
-        made.question = plainText(frontHtml, report);
-        made.answer = plainText(backHtml, report);
+        made.question = tidy(plainText(frontHtml, report));
+        made.answer = tidy(plainText(backHtml, report));
         noteMedia(frontHtml, where, report);
         noteMedia(backHtml, where, report);
     } catch (const DeckError& error) {

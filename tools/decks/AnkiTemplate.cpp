@@ -34,21 +34,30 @@ Token handle(QStringView inside) {
     return {Token::Handle, text};
 }
 
-// Handlebars and text; an HTML comment is text whatever it holds.
-std::vector<Token> tokens(const QString& text) {
+// Handlebars and text; an HTML comment is text whatever it holds. A template that starts by
+// naming <% %> as its delimiters uses those instead, as Anki's old ones may.
+std::vector<Token> tokens(QString text) {
+    static const QString alternative = QStringLiteral("{{=<% %>=}}");
+    QString open = QStringLiteral("{{");
+    QString close = QStringLiteral("}}");
+    if (text.trimmed().startsWith(alternative)) {
+        text = text.trimmed().mid(alternative.size());
+        open = QStringLiteral("<%");
+        close = QStringLiteral("%>");
+    }
     std::vector<Token> out;
     qsizetype at = 0;
     qsizetype textStart = 0;
     while (at < text.size()) {
-        if (text.mid(at, 4) == u"<!--") {
+        if (QStringView(text).mid(at).startsWith(u"<!--")) {
             const qsizetype end = text.indexOf(QStringLiteral("-->"), at + 4);
             if (end >= 0) {
                 at = end + 3;
                 continue;
             }
         }
-        if (text.mid(at, 2) == u"{{") {
-            const qsizetype end = text.indexOf(QStringLiteral("}}"), at + 2);
+        if (QStringView(text).mid(at).startsWith(open)) {
+            const qsizetype end = text.indexOf(close, at + 2);
             if (end >= 0) {
                 if (at > textStart)
                     out.push_back({Token::Text, text.mid(textStart, at - textStart)});
