@@ -556,6 +556,9 @@ private slots:
         run = bankTool({"import", "--category", "Ecology", dir.filePath("changed.apkg"), bank});
         QVERIFY2(run.out.startsWith("Added 0, updated 1, left alone 5."), qPrintable(run.out));
         QCOMPARE(*store::readBank(bank).back().answer, "changed");
+        // Anki's own package of a note whose front is a sound alone.
+        run = bankTool({"import", "--category", "Ecology", deck("anki-media.apkg"), bank});
+        QVERIFY2(run.out.contains("card 1 (note 1): no question"), qPrintable(run.out));
     }
 
     // A deck of 100,000 cards goes in whole, read as it streams.
