@@ -163,7 +163,9 @@ def main():
             out.write(decoy, "collection.anki21")
             schema18(collection)
             with open(collection, "rb") as f:
-                out.writestr("collection.anki21b", zstd(f.read()), zipfile.ZIP_STORED)
+                data = f.read()
+                out.writestr("collection.anki21b", zstd(data), zipfile.ZIP_STORED)
+            print("collection %d bytes" % len(data))
             entries = b""
             for index, (number, name) in enumerate(sorted(media_map.items(), key=lambda i: int(i[0]))):
                 with open(os.path.join(work, number), "rb") as f:
