@@ -10,6 +10,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -92,6 +95,59 @@ QByteArray anki1Collection(const char* sql) {
     sqlite3_close(db);
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The real Anki 2.0 package cut to one note of the given type, its templates (front, back, …)
+// and fields changed: a basic note of one or two cards, or a cloze note of two deletions.
+QByteArray templated(const QStringList& templates, const QStringList& fields,
+                     const QStringList& values, bool cloze = false) {
+    const QByteArray note = cloze ? "1502797244875" : "1502277444711";
+    const QString type = cloze ? "1502277416028" : "1502277416035";
+    QByteArray sql =
+        "DELETE FROM cards WHERE nid <> " + note + "; DELETE FROM notes WHERE id <> " + note + ";";
+    if (!cloze && templates.size() > 2)
+        sql += "INSERT INTO cards SELECT id + 1, nid, did, 1, mod, usn, type, queue, due, ivl, "
+               "factor, reps, lapses, left, odue, odid, flags, data FROM cards;";
+    QByteArray collection = anki1Collection(sql.constData());
+    QTemporaryDir dir;
+    const QString path = dir.filePath("collection");
+    writeFile(path, collection);
+    sqlite3* db = nullptr;
+    sqlite3_open(QFile::encodeName(path).constData(), &db);
+    sqlite3_stmt* read = nullptr;
+    sqlite3_prepare_v2(db, "SELECT models FROM col", -1, &read, nullptr);
+    sqlite3_step(read);
+    QJsonObject models =
+        QJsonDocument::fromJson(reinterpret_cast<const char*>(sqlite3_column_text(read, 0)))
+            .object();
+    sqlite3_finalize(read);
+    QJsonObject model = models[type].toObject();
+    QJsonArray templateList;
+    for (qsizetype i = 0; i + 1 < templates.size(); i += 2)
+        templateList.append(QJsonObject{{"name", QStringLiteral("Card %1").arg(i / 2 + 1)},
+                                        {"ord", int(i / 2)},
+                                        {"qfmt", templates[i]},
+                                        {"afmt", templates[i + 1]}});
+    QJsonArray fieldList;
+    for (qsizetype i = 0; i < fields.size(); ++i)
+        fieldList.append(QJsonObject{{"name", fields[i]}, {"ord", int(i)}});
+    model["tmpls"] = templateList;
+    model["flds"] = fieldList;
+    models[type] = model;
+    const QByteArray json = QJsonDocument(models).toJson(QJsonDocument::Compact);
+    const QByteArray flds = values.join(QChar(0x1f)).toUtf8();
+    sqlite3_stmt* write = nullptr;
+    sqlite3_prepare_v2(db, "UPDATE col SET models = ?1", -1, &write, nullptr);
+    sqlite3_bind_text(write, 1, json.constData(), int(json.size()), SQLITE_TRANSIENT);
+    sqlite3_step(write);
+    sqlite3_finalize(write);
+    sqlite3_prepare_v2(db, "UPDATE notes SET flds = ?1", -1, &write, nullptr);
+    sqlite3_bind_text(write, 1, flds.constData(), int(flds.size()), SQLITE_TRANSIENT);
+    sqlite3_step(write);
+    sqlite3_finalize(write);
+    sqlite3_close(db);
+    QFile file(path);
+    return zipped({{"collection.anki2", file.open(QIODevice::ReadOnly) ? file.readAll() : ""}});
 }
 
 // zstd's frame of so many zero bytes, its size in its header.
@@ -267,6 +323,59 @@ private slots:
             << "Some common text here! I am a long sentence with multiple sections [...]! | "
                "Some common text here! I am a long sentence with multiple sections clozed! | "
                "1-TEMPLATES::NormalClozes/NormalClozes/1-TEMPLATES/cloze";
+        // Anki's template language, each rule on the real note: sections shown when their
+        // field has text, hidden ones, filters, special fields, clozes nested and hinted.
+        const QStringList basic = {"Front", "Back", "Extra"};
+        const QString answer = "{{FrontSide}}<hr id=answer>{{Back}}";
+        QTest::newRow("Anki template, a section and an inverted one")
+            << "t.apkg"
+            << templated(
+                   {"{{Front}}{{#Extra}} ({{Extra}}){{/Extra}}{{^Back}} nothing{{/Back}}", answer},
+                   basic, {"Q", "A", "E"})
+            << none << 1 << 0 << 0 << "Q (E) | A | Deck 1/Basic";
+        QTest::newRow("Anki template, sections of empty fields")
+            << "t.apkg"
+            << templated(
+                   {"{{Front}}{{#Extra}} ({{Extra}}){{/Extra}}{{^Extra}}, alone{{/Extra}}", answer},
+                   basic, {"Q", "A", "<br> <div></div>"})
+            << none << 1 << 0 << 0 << "Q, alone | A | Deck 1/Basic";
+        QTest::newRow("Anki template, reversed: the second card")
+            << "t.apkg"
+            << templated({"{{Front}}", answer, "{{Back}}", "{{FrontSide}}<hr id=answer>{{Front}}"},
+                         basic, {"Q", "A", ""})
+            << none << 2 << 0 << 1 << "A | Q | Deck 1/Basic";
+        QTest::newRow("Anki template, a second card Anki leaves empty")
+            << "t.apkg"
+            << templated({"{{Front}}", answer, "{{#Extra}}{{Extra}}{{/Extra}}", answer}, basic,
+                         {"Q", "A", ""})
+            << none << 1 << 1 << 0 << "Q | A | Deck 1/Basic";
+        QTest::newRow("Anki template, special fields")
+            << "t.apkg"
+            << templated({"{{Type}}: {{Card}} of {{Deck}} ({{Subdeck}}){{Tags}}", answer}, basic,
+                         {"Q", "A", ""})
+            << none << 1 << 0 << 0 << "Basic: Card 1 of Deck 1 (Deck 1) | A | Deck 1/Basic";
+        QTest::newRow("Anki template, filters")
+            << "t.apkg"
+            << templated({"{{text:Front}}{{type:Back}}{{tts en_US:Back}} {{hint:Extra}}",
+                          "{{furigana:Back}}, {{kana:Back}}, {{kanji:Back}}"},
+                         basic, {"<b>Q</b> &amp;", "日本[にほん]", "E"})
+            << none << 1 << 0 << 0 << "Q & [Extra: E] | 日本(にほん), にほん, 日本 | Deck 1/Basic";
+        const QStringList cloze = {"Text", "Extra"};
+        const QString clozed = "{{c1::outer {{c2::inner}}}} {{c1::again::a hint}}";
+        QTest::newRow("Anki cloze, an outer deletion with a hint")
+            << "c.apkg"
+            << templated({"{{cloze:Text}}", "{{cloze:Text}}<br>{{Extra}}"}, cloze, {clozed, "X"},
+                         true)
+            << none << 2 << 0 << 0 << "[...] [a hint] | outer inner again\nX | Deck 1/Cloze";
+        QTest::newRow("Anki cloze, the inner deletion")
+            << "c.apkg"
+            << templated({"{{cloze:Text}}", "{{cloze:Text}}<br>{{Extra}}"}, cloze, {clozed, "X"},
+                         true)
+            << none << 2 << 0 << 1 << "outer [...] again | outer inner again\nX | Deck 1/Cloze";
+        QTest::newRow("Anki cloze, a card whose deletion is gone")
+            << "c.apkg"
+            << templated({"{{cloze:Text}}", "{{cloze:Text}}"}, cloze, {"{{c1::one}} two", ""}, true)
+            << none << 1 << 1 << 0 << "[...] two | one two | Deck 1/Cloze";
         QTest::newRow("Mnemosyne .cards, back to front")
             << "deck.cards" << mnemosyneCards() << none << 8 << 0 << 2
             << "[picture: cell.png] | cell | Biology::Cells/Front-to-back and back-to-front";
@@ -435,6 +544,13 @@ private slots:
         QTest::newRow("a newer Anki's package")
             << "new.apkg" << zipped({{"meta", "\x08\x07"}, {"collection.anki21b", "x"}}) << topic
             << QStringList{"new.apkg", "package version 7"} << 1;
+        QTest::newRow("Mnemosyne .cards, its XML cut short")
+            << "cut.cards"
+            << zipped({{"cards.xml", "<openSM2sync><log type=\"16\" o_id=\"f1\"><f>x</f>"}})
+            << topic << QStringList{"cut.cards, cards.xml line 1", "damaged"} << 1;
+        QTest::newRow("a zip of neither program")
+            << "other.zip" << zipped({{"readme.txt", "hello"}}) << topic
+            << QStringList{"other.zip", "in no format"} << 1;
         QTest::newRow("Mnemosyne media outside the folder")
             << "media.cards" << mnemosyneCards("<log type=\"13\" fname=\"../../cell.png\"></log>")
             << topic << QStringList{"media.cards, entry 6", "'../../cell.png'"} << 1;

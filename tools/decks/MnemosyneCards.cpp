@@ -236,8 +236,8 @@ void readMnemosyneCards(const QString& path, const CardSink& sink, DeckReport& r
         }
     }
     if (reader.hasError())
-        throw DeckError(QStringLiteral("entry %1").arg(number + 1),
-                        QStringLiteral("its cards.xml is damaged (%1)").arg(reader.errorString()));
+        throw DeckError(QStringLiteral("cards.xml ") + lineText(int(reader.lineNumber())),
+                        QStringLiteral("it is damaged (%1)").arg(reader.errorString()));
 }
 
 } // namespace decks
