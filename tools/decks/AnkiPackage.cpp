@@ -417,9 +417,10 @@ void readAnkiPackage(const QString& path, const CardSink& sink, DeckReport& repo
     const SqliteFile file(copy, tables);
     const Collection collection = layout.zstd ? newerCollection(file) : legacyCollection(file);
 
+    // Notes in their order, each note's cards by Anki's index on them: no sort of the whole.
     SqliteFile::Query cards(file, "SELECT cards.id, cards.ord, cards.did, cards.odid, "
                                   "cards.flags, notes.id, notes.guid, notes.mid, notes.tags, "
-                                  "notes.flds FROM cards JOIN notes ON notes.id = cards.nid "
+                                  "notes.flds FROM notes CROSS JOIN cards ON cards.nid = notes.id "
                                   "ORDER BY notes.id, cards.ord");
     int cardNumber = 0;
     int noteNumber = 0;
