@@ -98,9 +98,10 @@ QByteArray anki1Collection(const char* sql) {
 }
 
 // The real Anki 2.0 package cut to one note of the given type, its templates (front, back, …)
-// and fields changed: a basic note of one or two cards, or a cloze note of two deletions.
+// and fields changed: a basic note of one or two cards, or a cloze note of two deletions; more
+// SQL changes it further.
 QByteArray templated(const QStringList& templates, const QStringList& fields,
-                     const QStringList& values, bool cloze = false) {
+                     const QStringList& values, bool cloze = false, const QByteArray& more = {}) {
     const QByteArray note = cloze ? "1502797244875" : "1502277444711";
     const QString type = cloze ? "1502277416028" : "1502277416035";
     QByteArray sql =
@@ -108,7 +109,7 @@ QByteArray templated(const QStringList& templates, const QStringList& fields,
     if (!cloze && templates.size() > 2)
         sql += "INSERT INTO cards SELECT id + 1, nid, did, 1, mod, usn, type, queue, due, ivl, "
                "factor, reps, lapses, left, odue, odid, flags, data FROM cards;";
-    QByteArray collection = anki1Collection(sql.constData());
+    QByteArray collection = anki1Collection((sql + more).constData());
     QTemporaryDir dir;
     const QString path = dir.filePath("collection");
     writeFile(path, collection);
@@ -174,7 +175,7 @@ QByteArray zstdZeros(qint64 size) {
 }
 
 // A .cards file as Mnemosyne 2 exports one: its log entries of tags, a cloned card type, facts
-// and cards of each kind, and its metadata.
+// and cards of each kind, more entries after them, and its metadata.
 QByteArray mnemosyneCards(const QByteArray& more = {}) {
     const QByteArray xml =
         "<openSM2sync number_of_entries=\"16\">"
@@ -184,8 +185,7 @@ QByteArray mnemosyneCards(const QByteArray& more = {}) {
         "<q_fact_keys>['b']</q_fact_keys><a_fact_keys>['f']</a_fact_keys></log>"
         "<log type=\"22\" o_id=\"1::Definition\"><name>Definition</name>"
         "<fact_views>['1::Definition.1']</fact_views></log>"
-        "<log type=\"13\" fname=\"cell.png\"></log>" +
-        more +
+        "<log type=\"13\" fname=\"cell.png\"></log>"
         "<log type=\"16\" o_id=\"f1\"><f>What is &lt;b&gt;osmosis&lt;/b&gt;?</f>"
         "<b>Water across a membrane</b></log>"
         "<log type=\"16\" o_id=\"f2\"><f>cell</f><b>&lt;img src=\"cell.png\"&gt;</b></log>"
@@ -204,8 +204,8 @@ QByteArray mnemosyneCards(const QByteArray& more = {}) {
         "<log type=\"6\" o_id=\"c7\" card_t=\"5\" fact=\"f4\" fact_v=\"5.1\" tags=\"t2\">"
         "<extra>{'cloze': 'powerhouse:energy', 'index': 1}</extra></log>"
         "<log type=\"6\" o_id=\"c8\" card_t=\"1::Definition\" fact=\"f5\" "
-        "fact_v=\"1::Definition.1\" tags=\"t2\"></log>"
-        "</openSM2sync>\n";
+        "fact_v=\"1::Definition.1\" tags=\"t2\"></log>" +
+        more + "</openSM2sync>\n";
     return zipped({{"cards.xml", xml}, {"METADATA", "author_name:A teacher\ntags:\n"}});
 }
 
@@ -376,6 +376,31 @@ private slots:
             << "c.apkg"
             << templated({"{{cloze:Text}}", "{{cloze:Text}}"}, cloze, {"{{c1::one}} two", ""}, true)
             << none << 1 << 1 << 0 << "[...] two | one two | Deck 1/Cloze";
+        QTest::newRow("Anki card in a filtered deck, named by its own")
+            << "t.apkg"
+            << templated({"{{Front}} in {{Deck}}", answer}, basic, {"Q", "A", ""}, false,
+                         "UPDATE cards SET did = 999, odid = 1;")
+            << none << 1 << 0 << 0 << "Q in Deck 1 | A | Deck 1/Basic";
+        QTest::newRow("Anki note of a type the package lacks")
+            << "t.apkg"
+            << templated({"{{cloze:Text}}", "{{cloze:Text}}"}, cloze,
+                         {"{{c1::one}} {{c2::two}}", ""}, true,
+                         "INSERT INTO notes SELECT 7, 'g7', 42, mod, usn, tags, flds, sfld, "
+                         "csum, flags, data FROM notes; INSERT INTO cards SELECT 7, 7, did, "
+                         "0, mod, usn, type, queue, due, ivl, factor, reps, lapses, left, "
+                         "odue, odid, flags, data FROM cards LIMIT 1;")
+            << none << 2 << 1 << 1 << "one [...] | one two | Deck 1/Cloze";
+        QByteArray wal = anki1Collection("");
+        wal[18] = wal[19] = 2;
+        QTest::newRow("Anki collection left in WAL mode")
+            << "wal.apkg" << zipped({{"collection.anki2", wal}}) << none << 6 << 1 << 5
+            << "subdeck card | answer | Deck 1::subdeck/subdeck/Deck 1/Basic with type answer";
+        QTest::newRow("Anki 2.1 package that names its layout in a meta")
+            << "meta.apkg"
+            << zipped({{"meta", "\x08\x02"},
+                       {"collection.anki2", anki1Collection("DELETE FROM cards WHERE ord = 0;")},
+                       {"collection.anki21", wal}})
+            << none << 6 << 1 << 0 << "[picture: al.png]aoeu | al | Deck 1/Basic";
         QTest::newRow("Mnemosyne .cards, back to front")
             << "deck.cards" << mnemosyneCards() << none << 8 << 0 << 2
             << "[picture: cell.png] | cell | Biology::Cells/Front-to-back and back-to-front";
@@ -385,6 +410,13 @@ private slots:
         QTest::newRow("Mnemosyne .cards, a cloze with its hint")
             << "deck.cards" << mnemosyneCards() << none << 8 << 0 << 6
             << "The mitochondria is the [energy] of the cell | powerhouse | Cloze deletion";
+        QTest::newRow("Mnemosyne .cards, cards of a plugin's type and of a lost fact")
+            << "deck.cards"
+            << mnemosyneCards("<log type=\"6\" o_id=\"c9\" card_t=\"7\" fact=\"f1\" "
+                              "fact_v=\"7.1\" tags=\"\"></log><log type=\"6\" o_id=\"c10\" "
+                              "card_t=\"1\" fact=\"f9\" fact_v=\"1.1\" tags=\"\"></log>")
+            << none << 8 << 2 << 0
+            << "What is osmosis? | Water across a membrane | Biology::Cells/Front-to-back only";
         QTest::newRow("Mnemosyne .cards, a cloned card type")
             << "deck.cards" << mnemosyneCards() << none << 8 << 0 << 7
             << "Meaning | Term | Definition";
@@ -541,6 +573,16 @@ private slots:
                    {{"collection.anki2", anki1Collection("CREATE TRIGGER t AFTER DELETE ON cards "
                                                          "BEGIN DELETE FROM notes; END;")}})
             << topic << QStringList{"trigger.apkg", "trigger 't' on 'cards'"} << 1;
+        const QByteArray latest =
+            decks::Zip(deck("built-anki1-latest.colpkg")).readAll("collection.anki21b", 1 << 20);
+        QTest::newRow("a compressed collection cut short")
+            << "short.apkg"
+            << zipped(
+                   {{"meta", "\x08\x03"}, {"collection.anki21b", latest.left(latest.size() / 2)}})
+            << topic << QStringList{"short.apkg", "'collection.anki21b' ends early"} << 1;
+        QTest::newRow("a damaged meta")
+            << "meta.apkg" << zipped({{"meta", "\x08"}, {"collection.anki21b", latest}}) << topic
+            << QStringList{"meta.apkg", "protocol-buffer message in it is damaged"} << 1;
         QTest::newRow("a newer Anki's package")
             << "new.apkg" << zipped({{"meta", "\x08\x07"}, {"collection.anki21b", "x"}}) << topic
             << QStringList{"new.apkg", "package version 7"} << 1;
@@ -553,7 +595,7 @@ private slots:
             << QStringList{"other.zip", "in no format"} << 1;
         QTest::newRow("Mnemosyne media outside the folder")
             << "media.cards" << mnemosyneCards("<log type=\"13\" fname=\"../../cell.png\"></log>")
-            << topic << QStringList{"media.cards, entry 6", "'../../cell.png'"} << 1;
+            << topic << QStringList{"media.cards, entry 19", "'../../cell.png'"} << 1;
         // Read whole before a card is written: a fault at the end of 50 MB still writes nothing.
         QTest::newRow("50 MB, broken at the end")
             << "big.kvtml" << bigKvtml(320000, true) << topic
@@ -672,6 +714,14 @@ private slots:
         run = bankTool({"import", "--category", "Ecology", dir.filePath("changed.apkg"), bank});
         QVERIFY2(run.out.startsWith("Added 0, updated 1, left alone 5."), qPrintable(run.out));
         QCOMPARE(*store::readBank(bank).back().answer, "changed");
+        // A note exported earlier as Anki text is its first card by its guid.
+        writeFile(dir.filePath("guid.apkg"),
+                  zipped({{"collection.anki2",
+                           anki1Collection("UPDATE notes SET guid = 'a1B2c3' WHERE id = "
+                                           "1502277444711")}}));
+        run = bankTool({"import", "--category", "Ecology", dir.filePath("guid.apkg"), bank});
+        QVERIFY2(run.out.startsWith("Added 0, updated 2, left alone 4."), qPrintable(run.out));
+        QCOMPARE(*store::readBank(bank)[2].question, "[picture: al.png]aoeu");
         // Anki's own package of a note whose front is a sound alone.
         run = bankTool({"import", "--category", "Ecology", deck("anki-media.apkg"), bank});
         QVERIFY2(run.out.contains("card 1 (note 1): no question"), qPrintable(run.out));
