@@ -401,11 +401,6 @@ void readAnkiPackage(const QString& path, const CardSink& sink, DeckReport& repo
         } else {
             zip.read(layout.collection, PackageInflationLimit, write);
         }
-        // A collection left in WAL mode opens read-only as one in rollback mode.
-        if (out.size() > 19 && out.seek(18)) {
-            if (!out.putChar(1) || !out.putChar(1))
-                throw DeckError(QString(), QStringLiteral("cannot write '%1'").arg(copy));
-        }
     }
 
     QStringList tables = {QStringLiteral("notes"), QStringLiteral("cards")};
