@@ -372,6 +372,16 @@ private slots:
             << templated({"{{cloze:Text}}", "{{cloze:Text}}<br>{{Extra}}"}, cloze, {clozed, "X"},
                          true)
             << none << 2 << 0 << 1 << "outer [...] again | outer inner again\nX | Deck 1/Cloze";
+        QTest::newRow("Anki template, typing: the answer it expects")
+            << "t.apkg"
+            << templated({"{{Front}}{{type:Back}}", "{{Front}}<hr id=answer>{{type:Back}}"}, basic,
+                         {"Q", "A", ""})
+            << none << 1 << 0 << 0 << "Q | A | Deck 1/Basic";
+        QTest::newRow("Anki cloze, typing the deletions")
+            << "c.apkg"
+            << templated({"{{cloze:Text}}{{type:cloze:Text}}", "{{type:cloze:Text}}"}, cloze,
+                         {"{{c1::a}} {{c1::b}} {{c2::c}}", ""}, true)
+            << none << 2 << 0 << 0 << "[...] [...] c | a, b | Deck 1/Cloze";
         QTest::newRow("Anki cloze, a card whose deletion is gone")
             << "c.apkg"
             << templated({"{{cloze:Text}}", "{{cloze:Text}}"}, cloze, {"{{c1::one}} two", ""}, true)

@@ -259,6 +259,25 @@ void reveal(const ClozeText& all, int index, int ordinal, bool front, bool& foun
     }
 }
 
+QString clozedText(const ClozeText& all, const Cloze& cloze) {
+    QString text;
+    for (const Cloze::Part& part : cloze.parts)
+        text += part.cloze >= 0 ? clozedText(all, all.clozes[size_t(part.cloze)]) : part.text;
+    return text;
+}
+
+// What the card's deletions hold, for the answer a typing box expects: once if all agree.
+QString typedCloze(const QString& html, int ord) {
+    const ClozeText all = parseClozes(html);
+    QStringList texts;
+    for (const Cloze& cloze : all.clozes) {
+        if (cloze.ordinals.contains(ord + 1))
+            texts << clozedText(all, cloze);
+    }
+    texts.removeDuplicates();
+    return texts.join(QStringLiteral(", "));
+}
+
 QString stripTags(const QString& html) {
     static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
     QString text = html;
@@ -290,8 +309,14 @@ QString ruby(const QString& text, int keep) {
 }
 
 QString filtered(QString text, QStringList filters, const QString& field, const CardFields& card) {
-    if (!filters.isEmpty() && filters.last() == u"type")
-        return {};
+    // A typing box on the front; the back shows the answer it expects.
+    if (!filters.isEmpty() && filters.last() == u"type") {
+        if (!card.frontSide)
+            return {};
+        if (filters.size() == 2 && (filters[0] == u"cloze" || filters[0] == u"nc"))
+            return typedCloze(text, card.ord);
+        return text;
+    }
     for (const QString& filter : filters) {
         if (filter == u"text")
             text = stripTags(text);
