@@ -349,6 +349,14 @@ private slots:
             << templated({"{{Front}}", answer, "{{#Extra}}{{Extra}}{{/Extra}}", answer}, basic,
                          {"Q", "A", ""})
             << none << 1 << 1 << 0 << "Q | A | Deck 1/Basic";
+        QTest::newRow("Anki template naming a field its note type lacks")
+            << "t.apkg"
+            << templated({"{{Front}}", answer, "{{Back}} {{Nope}}", answer}, basic, {"Q", "A", ""})
+            << none << 1 << 1 << 0 << "Q | A | Deck 1/Basic";
+        QTest::newRow("Anki template with a section left open")
+            << "t.apkg"
+            << templated({"{{Front}}", answer, "{{#Back}}{{Back}}", answer}, basic, {"Q", "A", ""})
+            << none << 1 << 1 << 0 << "Q | A | Deck 1/Basic";
         QTest::newRow("Anki template, special fields")
             << "t.apkg"
             << templated({"{{Type}}: {{Card}} of {{Deck}} ({{Subdeck}}){{Tags}}", answer}, basic,
@@ -558,6 +566,9 @@ private slots:
             << "up.apkg"
             << zipped({{"collection.anki2", collection}, {"media", "{\"0\": \"../../.bashrc\"}"}})
             << topic << QStringList{"up.apkg", "names '../../.bashrc'"} << 1;
+        QTest::newRow("a media list that is not JSON")
+            << "list.apkg" << zipped({{"collection.anki2", collection}, {"media", "{\"0\": "}})
+            << topic << QStringList{"list.apkg", "media list is not JSON"} << 1;
         QTest::newRow("media at an absolute path")
             << "abs.apkg"
             << zipped({{"collection.anki2", collection}, {"media", "{\"0\": \"/etc/passwd\"}"}})
