@@ -215,14 +215,29 @@ Collection newerCollection(const SqliteFile& file) {
 
 // What Anki's reviewer would not show as text: styles, scripts, comments, typing boxes,
 // text read aloud.
-QString shownHtml(QString html) {
+QString shownHtml(const QString& html) {
+    static const std::pair<QString, QString> hidden[] = {
+        {QStringLiteral("<style"), QStringLiteral("</style>")},
+        {QStringLiteral("<script"), QStringLiteral("</script>")},
+        {QStringLiteral("<!--"), QStringLiteral("-->")},
+        {QStringLiteral("[anki:tts"), QStringLiteral("[/anki:tts]")}};
+    // One pass each, not a pattern that could search to the end from every start.
+    QString shown = html;
+    for (const auto& [open, close] : hidden) {
+        QString kept;
+        qsizetype from = 0;
+        qsizetype at = 0;
+        while ((at = shown.indexOf(open, from, Qt::CaseInsensitive)) >= 0) {
+            kept += QStringView(shown).mid(from, at - from);
+            const qsizetype end = shown.indexOf(close, at + open.size(), Qt::CaseInsensitive);
+            from = end < 0 ? shown.size() : end + close.size();
+        }
+        kept += QStringView(shown).mid(from);
+        shown = kept;
+    }
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    static const QRegularExpression hidden(
-        QStringLiteral("<style\\b.*?</style\\s*>|<script\\b.*?</script\\s*>|<!--.*?-->|"
-                       "\\[\\[type:[^\\]]*\\]\\]|\\[anki:tts\\b.*?\\[/anki:tts\\]"),
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     // Line breaks in HTML are blanks; <br> and <div> make the lines.
-    return html.remove(hidden).replace(blanks, QStringLiteral(" "));
+    return shown.replace(blanks, QStringLiteral(" "));
 }
 
 // Lines without the blanks around them, at most one empty line between two.

@@ -19,16 +19,27 @@ void addDeckNames(std::vector<Name>& names, const QString& deck) {
 }
 
 void noteMedia(const QString& html, const QString& where, DeckReport& report) {
-    static const QRegularExpression media(
-        QStringLiteral("<img\\b[^>]*?\\bsrc\\s*=\\s*[\"']?([^\"'\\s>]+)|\\[sound:([^\\]]*)\\]"),
-        QRegularExpression::CaseInsensitiveOption);
-    for (auto it = media.globalMatch(html); it.hasNext();) {
-        const auto match = it.next();
-        if (match.capturedLength(1) > 0)
+    static const QRegularExpression source(QStringLiteral("\\bsrc\\s*=\\s*[\"']?([^\"'\\s>]+)"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    // Tag by tag, so that text full of "<img" without an end costs one pass.
+    for (qsizetype at = 0;
+         (at = html.indexOf(QStringLiteral("<img"), at, Qt::CaseInsensitive)) >= 0;) {
+        const qsizetype end = html.indexOf(u'>', at);
+        if (end < 0)
+            break;
+        const auto match = source.match(QStringView(html).mid(at, end - at));
+        if (match.hasMatch())
             report.media.emplace_back(
                 where, QStringLiteral("picture '%1'").arg(decodeEntities(match.captured(1))));
-        else
-            report.media.emplace_back(where, QStringLiteral("sound '%1'").arg(match.captured(2)));
+        at = end;
+    }
+    for (qsizetype at = 0; (at = html.indexOf(QStringLiteral("[sound:"), at)) >= 0;) {
+        const qsizetype end = html.indexOf(u']', at);
+        if (end < 0)
+            break;
+        report.media.emplace_back(where,
+                                  QStringLiteral("sound '%1'").arg(html.mid(at + 7, end - at - 7)));
+        at = end;
     }
 }
 
