@@ -8,8 +8,6 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-#include <algorithm>
-
 namespace decks {
 
 void readInPieces(QIODevice& file, const std::function<void(QByteArrayView)>& feed) {
