@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
@@ -358,6 +359,35 @@ struct DeckFigure {
     std::vector<Usage> runs;
 };
 
+constexpr int PackageNotes = 30000;
+
+// Anki 2.1.50's package of so many notes, the real one of the tests' decks repeated; how large
+// its collection inflates to.
+qint64 writePackage(const QString& path, int notes) {
+    QProcess python;
+    python.start(QStringLiteral("python3"),
+                 {QStringLiteral(MEMVANE_SOURCE_DIR "/scripts/anki-package-layouts.py"),
+                  QStringLiteral(MEMVANE_SOURCE_DIR "/tests/data/decks/mnemosyne-anki1.apkg"),
+                  QStringLiteral("latest"), path, QStringLiteral("--notes"),
+                  QString::number(notes)});
+    const QRegularExpression size(QStringLiteral("collection (\\d+) bytes"));
+    const auto said = python.waitForFinished(-1) && python.exitCode() == 0
+                          ? size.match(QString::fromUtf8(python.readAllStandardOutput()))
+                          : QRegularExpressionMatch();
+    if (!said.hasMatch())
+        throw std::runtime_error("cannot write the package " + path.toStdString());
+    return said.captured(1).toLongLong();
+}
+
+// The cards an import added, as its report says.
+int addedCards(const QString& log) {
+    QFile file(log);
+    const QRegularExpression added(QStringLiteral("Added (\\d+),"));
+    const auto match =
+        added.match(file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString());
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
+}
+
 } // namespace
 
 void printDeckImport(const QString& folder) {
@@ -380,6 +410,18 @@ void printDeckImport(const QString& folder) {
         deck("KVTML, 12 lessons", "deck.kvtml", KvtmlCards, kvtmlDeck(KvtmlCards)),
         deck("Anki notes", "notes.txt", AnkiCards, ankiDeck(AnkiCards)),
         deck("Anki notes, twice as many", "notes2.txt", 2 * AnkiCards, ankiDeck(2 * AnkiCards))};
+    // Packages: their cards are known once the first import says how many it added.
+    const auto package = [&](const char* name, const char* file, int notes) {
+        DeckFigure figure{
+            QString::fromUtf8(name), scratch.filePath(QString::fromLatin1(file)), 0, toEcology, {}};
+        const qint64 collection = writePackage(figure.file, notes);
+        return std::pair{figure, collection};
+    };
+    auto [one, oneCollection] = package("Anki package, 2.1.50 layout", "deck.apkg", PackageNotes);
+    auto [two, twoCollection] =
+        package("Anki package, twice as many notes", "deck2.apkg", 2 * PackageNotes);
+    figures.push_back(one);
+    figures.push_back(two);
     const QString bank = scratch.filePath(QStringLiteral("bank.mdb"));
     const QString log = scratch.filePath(QStringLiteral("tool.log"));
     for (int run = 0; run < Runs; ++run) {
@@ -387,11 +429,15 @@ void printDeckImport(const QString& folder) {
         for (DeckFigure& figure : figures) {
             QFile::remove(bank);
             writeOldBank(bank);
-            figure.runs.push_back(runTool(
-                QStringList{QStringLiteral("import")} + figure.options +
-                    QStringList{figure.file, bank},
-                log,
-                QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.").arg(figure.cards)));
+            figure.runs.push_back(
+                runTool(QStringList{QStringLiteral("import")} + figure.options +
+                            QStringList{figure.file, bank},
+                        log,
+                        figure.cards > 0
+                            ? QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.").arg(figure.cards)
+                            : QStringLiteral("updated 0, left alone 0,")));
+            if (figure.cards == 0)
+                figure.cards = addedCards(log);
         }
     }
     const QLocale english(QLocale::English);
@@ -419,14 +465,36 @@ void printDeckImport(const QString& folder) {
                 .arg(figure.name, english.toString(figure.cards), mebibytes(kilobytes),
                      mebibytes(double(peak)), QString::number(ratio, 'f', 2),
                      floor ? QStringLiteral("—") : QString::number(above, 'f', 2) + u'x',
-                     floor            ? QStringLiteral("—")
-                     : above <= Limit ? QStringLiteral("≤ 3x: met")
-                                      : QStringLiteral("≤ 3x: MISSED"),
+                     floor || figure.file.endsWith(u".apkg") ? QStringLiteral("—")
+                     : above <= Limit                        ? QStringLiteral("≤ 3x: met")
+                                                             : QStringLiteral("≤ 3x: MISSED"),
                      secondsText(runs.wallSeconds), secondsText(runs.cpuSeconds)));
         cpuOf.push_back(runs.cpuSeconds);
         peakOf.push_back(peak);
     }
     out(QString());
+    // A package's bound: the collection is inflated to a file, so memory holds no more than the
+    // package thrice and the collection once.
+    for (const auto& [index, collection] :
+         {std::pair{4, oneCollection}, std::pair{5, twoCollection}}) {
+        const double bound =
+            (3.0 * double(QFileInfo(figures[size_t(index)].file).size()) + double(collection)) /
+            1024.0;
+        out(QStringLiteral("%1: collection inflated %2, bound (3x package + collection) %3, "
+                           "peak above the floor %4: %5.")
+                .arg(figures[size_t(index)].name, mebibytes(double(collection) / 1024.0),
+                     mebibytes(bound), mebibytes(double(peakOf[size_t(index)] - peakOf[0])),
+                     double(peakOf[size_t(index)] - peakOf[0]) <= bound
+                         ? QStringLiteral("met")
+                         : QStringLiteral("MISSED")));
+    }
+    out(QString());
+    out(QStringLiteral("Growth from %1 to %2 notes of a package: CPU time %3x, peak above the "
+                       "floor %4x (linear: 2x).")
+            .arg(english.toString(PackageNotes), english.toString(2 * PackageNotes),
+                 QString::number(cpuOf[5] / cpuOf[4], 'f', 2),
+                 QString::number(double(peakOf[5] - peakOf[0]) / double(peakOf[4] - peakOf[0]), 'f',
+                                 2)));
     out(QStringLiteral("Growth from %1 to %2 Anki cards: CPU time %3x, peak above the floor %4x "
                        "(linear: 2x).")
             .arg(english.toString(AnkiCards), english.toString(2 * AnkiCards),

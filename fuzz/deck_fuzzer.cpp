@@ -1,13 +1,17 @@
 // Feeds arbitrary bytes to the deck readers: the first byte picks KVTML, Anki text, Mnemosyne's
-// tab-separated text or a Quizlet export, the rest is the file. DeckError and CsvError are the
+// tab-separated text, a Quizlet export, an Anki package or a Mnemosyne .cards file, the rest is
+// the file. DeckError and CsvError are the
 // expected outcome for text they do not accept; any other exception is a finding, and so is a
 // card without a question or an answer, or a reason without words (abort, so libFuzzer keeps
 // the input).
 #include "store/CsvReader.h"
+#include "tools/decks/AnkiPackage.h"
 #include "tools/decks/KvtmlReader.h"
+#include "tools/decks/MnemosyneCards.h"
 #include "tools/decks/TextReaders.h"
 
 #include <QBuffer>
+#include <QTemporaryFile>
 
 #include <cstdint>
 #include <cstdio>
@@ -28,7 +32,7 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const int format = data[0] % 4;
+    const int format = data[0] % 6;
     const QByteArray deck(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
     QBuffer file;
     file.setData(deck);
@@ -41,6 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (card.where.isEmpty())
             fail("a card that does not say where it stands", deck);
     };
+    // The package readers open a file by its name.
+    QTemporaryFile package;
+    if (format >= 4 && (!package.open() || package.write(deck) != deck.size() || !package.flush()))
+        fail("cannot write the package to a file", deck);
     try {
         switch (format) {
         case 0:
@@ -52,9 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         case 2:
             decks::readMnemosyne(file, check, report);
             break;
-        default:
+        case 3:
             options.fieldSeparator = QStringLiteral(";");
             decks::readQuizlet(file, options, check, report);
+            break;
+        case 4:
+            decks::readAnkiPackage(package.fileName(), check, report);
+            break;
+        default:
+            decks::readMnemosyneCards(package.fileName(), check, report);
             break;
         }
     } catch (const decks::DeckError& e) {

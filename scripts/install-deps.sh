@@ -6,6 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libsqlcipher-dev sqlcipher libcsv-dev libxcb1-dev strace appstream man-db
+    libzip-dev libzstd-dev zstd
     fonts-liberation fontconfig xvfb xauth qt6-wayland weston
     libpaper-dev libfontconfig-dev poppler-utils
     fonts-dejavu-core fonts-wqy-microhei fonts-lohit-deva fonts-lohit-guru

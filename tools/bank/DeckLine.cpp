@@ -28,7 +28,8 @@ std::pair<decks::KvtmlSide, decks::KvtmlSide> sides(const QString& text) {
 QList<QCommandLineOption> deckOptions() {
     return {
         {QStringLiteral("from"),
-         QStringLiteral("The deck's format: csv, kvtml, anki, tsv (Mnemosyne) or quizlet; found "
+         QStringLiteral("The deck's format: csv, kvtml, anki (text), tsv (Mnemosyne), quizlet, "
+                        "apkg (an Anki package, .apkg or .colpkg) or cards (Mnemosyne); found "
                         "from its content and name when not given."),
          QStringLiteral("FORMAT")},
         {QStringLiteral("sides"),

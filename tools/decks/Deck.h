@@ -50,7 +50,7 @@ struct Card {
 
 using CardSink = std::function<void(Card&&)>;
 
-enum class Format { Csv, Kvtml, Anki, Tsv, Quizlet };
+enum class Format { Csv, Kvtml, Anki, Tsv, Quizlet, Apkg, Cards };
 
 // The names --from takes, in the order of Format.
 const QStringList& formatNames();

@@ -4,8 +4,11 @@
 #include "store/BankError.h"
 #include "store/CsvReader.h"
 #include "store/QuestionCsv.h"
+#include "tools/decks/AnkiPackage.h"
 #include "tools/decks/KvtmlReader.h"
+#include "tools/decks/MnemosyneCards.h"
 #include "tools/decks/TextReaders.h"
+#include "tools/decks/Zip.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -47,12 +50,35 @@ QByteArray recoded(QIODevice& file, Encoding encoding) {
     return text.toUtf8();
 }
 
+// A zip is a package of Anki's or Mnemosyne's by what it holds.
+std::optional<FoundFormat> zipFormat(const QString& path) {
+    try {
+        const QStringList names = Zip(path).names();
+        if (isAnkiPackage(names))
+            return FoundFormat{Format::Apkg,
+                               QStringLiteral("found from its content: a zip of Anki's")};
+        if (isMnemosyneCards(names))
+            return FoundFormat{Format::Cards,
+                               QStringLiteral("found from its content: a zip of Mnemosyne's")};
+    } catch (const DeckError&) {
+        // A damaged zip is read as its name says, to say what is wrong with it.
+        const QString suffix = QFileInfo(path).suffix().toLower();
+        const QString byName = QStringLiteral("guessed from its name, '.%1'").arg(suffix);
+        if (suffix == u"apkg" || suffix == u"colpkg")
+            return FoundFormat{Format::Apkg, byName, false};
+        if (suffix == u"cards")
+            return FoundFormat{Format::Cards, byName, false};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 const QStringList& formatNames() {
-    static const QStringList names = {QStringLiteral("csv"), QStringLiteral("kvtml"),
-                                      QStringLiteral("anki"), QStringLiteral("tsv"),
-                                      QStringLiteral("quizlet")};
+    static const QStringList names = {QStringLiteral("csv"),     QStringLiteral("kvtml"),
+                                      QStringLiteral("anki"),    QStringLiteral("tsv"),
+                                      QStringLiteral("quizlet"), QStringLiteral("apkg"),
+                                      QStringLiteral("cards")};
     return names;
 }
 
@@ -80,8 +106,10 @@ QString lineText(int line) {
 
 QString formatTitle(Format format) {
     static const QStringList titles = {
-        QStringLiteral("our CSV"), QStringLiteral("KVTML"), QStringLiteral("Anki text"),
-        QStringLiteral("Mnemosyne tab-separated text"), QStringLiteral("Quizlet text")};
+        QStringLiteral("our CSV"),        QStringLiteral("KVTML"),
+        QStringLiteral("Anki text"),      QStringLiteral("Mnemosyne tab-separated text"),
+        QStringLiteral("Quizlet text"),   QStringLiteral("Anki package"),
+        QStringLiteral("Mnemosyne cards")};
     return titles.value(int(format));
 }
 
@@ -90,6 +118,8 @@ QString knownFormats() {
 }
 
 std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& path) {
+    if (Zip::looksLikeZip(head))
+        return zipFormat(path);
     QByteArray start = head;
     if (start.startsWith("\xef\xbb\xbf"))
         start = start.mid(3);
@@ -113,14 +143,15 @@ std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& pat
     const QString suffix = QFileInfo(path).suffix().toLower();
     const QString byName = QStringLiteral("guessed from its name, '.%1'").arg(suffix);
     if (suffix == u"kvtml" || suffix == u"xml")
-        return FoundFormat{Format::Kvtml, byName};
+        return FoundFormat{Format::Kvtml, byName, false};
     // A spreadsheet's two columns, without our header, are read as Anki reads them.
     if (suffix == u"csv")
-        return FoundFormat{firstLine.contains("question") ? Format::Csv : Format::Anki, byName};
+        return FoundFormat{firstLine.contains("question") ? Format::Csv : Format::Anki, byName,
+                           false};
     if (suffix == u"tsv")
-        return FoundFormat{Format::Tsv, byName};
+        return FoundFormat{Format::Tsv, byName, false};
     if (suffix == u"txt")
-        return FoundFormat{Format::Anki, byName};
+        return FoundFormat{Format::Anki, byName, false};
     return std::nullopt;
 }
 
@@ -174,7 +205,7 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     const QByteArray head = file.peek(4096);
     // A bank is no text: its bytes are ciphered.
     if (head.contains('\0') && !head.startsWith("\xff\xfe") && !head.startsWith("\xfe\xff") &&
-        store::isBank(path))
+        !Zip::looksLikeZip(head) && store::isBank(path))
         throw store::BankError(QStringLiteral("'%1' is a question bank, not a deck: memvane-bank "
                                               "export %1 DECK.csv writes its questions as a deck")
                                    .arg(path));
@@ -198,7 +229,7 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     try {
         QBuffer buffer;
         QIODevice* text = &file;
-        if (*format != Format::Kvtml) {
+        if (*format != Format::Kvtml && *format != Format::Apkg && *format != Format::Cards) {
             if (options.encoding != Encoding::Utf8) {
                 buffer.setData(recoded(file, options.encoding));
                 buffer.open(QIODevice::ReadOnly);
@@ -224,6 +255,12 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
         case Format::Quizlet:
             readQuizlet(*text, options, counted, report);
             break;
+        case Format::Apkg:
+            readAnkiPackage(path, counted, report);
+            break;
+        case Format::Cards:
+            readMnemosyneCards(path, counted, report);
+            break;
         }
     } catch (const store::CsvError& error) {
         QString reason = error.reason();
@@ -236,12 +273,13 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     }
     if (cards == 0 && !report.skipped.empty()) {
         const auto& [where, why] = report.skipped.front();
+        const qsizetype n = qsizetype(report.skipped.size());
         throw store::BankError(
-            QStringLiteral("%1 gives no card: each of its %2 lines or entries was skipped, the "
-                           "first (%3) for %4. Nothing was written.")
-                .arg(path)
-                .arg(report.skipped.size())
-                .arg(where, why));
+            (n == 1 ? QStringLiteral("%1 gives no card: its one card%2 (%3) was skipped for "
+                                     "%4. Nothing was written.")
+                    : QStringLiteral("%1 gives no card: each of its %2 lines or entries was "
+                                     "skipped, the first (%3) for %4. Nothing was written."))
+                .arg(path, n == 1 ? QString() : QString::number(n), where, why));
     }
     if (!options.format)
         judgeGuess(path, report, cards);

@@ -16,6 +16,7 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
 struct FoundFormat {
     Format format;
     QString how;
+    bool byContent = true; // else guessed from the name
 };
 std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& path);
 

@@ -1,13 +1,12 @@
 #include "tools/decks/TextReaders.h"
 
 #include "store/CsvReader.h"
+#include "tools/decks/CardParts.h"
 #include "tools/decks/Html.h"
 
 #include <QIODevice>
 #include <QRegularExpression>
 #include <QStringDecoder>
-
-#include <algorithm>
 
 namespace decks {
 
@@ -116,17 +115,6 @@ char guessSeparator(const QByteArray& text) {
         break;
     }
     return '\t';
-}
-
-// A deck "Biology::Cells" by its whole name, then its own, then those of the decks it is in.
-void addDeckNames(std::vector<Name>& names, const QString& deck) {
-    names.push_back({Name::Deck, deck.trimmed()});
-    QStringList parts = deck.split(QStringLiteral("::"), Qt::SkipEmptyParts);
-    if (parts.size() > 1) {
-        std::reverse(parts.begin(), parts.end());
-        for (const QString& part : parts)
-            names.push_back({Name::Deck, part.trimmed()});
-    }
 }
 
 QString separatorName(char c) {
