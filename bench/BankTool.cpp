@@ -429,13 +429,13 @@ void printDeckImport(const QString& folder) {
         for (DeckFigure& figure : figures) {
             QFile::remove(bank);
             writeOldBank(bank);
-            figure.runs.push_back(
-                runTool(QStringList{QStringLiteral("import")} + figure.options +
-                            QStringList{figure.file, bank},
-                        log,
-                        figure.cards > 0
-                            ? QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.").arg(figure.cards)
-                            : QStringLiteral("updated 0, left alone 0,")));
+            figure.runs.push_back(runTool(
+                QStringList{QStringLiteral("import")} + figure.options +
+                    QStringList{figure.file, bank},
+                log,
+                figure.cards > 0 ? QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.")
+                                       .arg(figure.cards)
+                                 : QStringLiteral("updated 0, left alone 0,")));
             if (figure.cards == 0)
                 figure.cards = addedCards(log);
         }
