@@ -429,13 +429,13 @@ void printDeckImport(const QString& folder) {
         for (DeckFigure& figure : figures) {
             QFile::remove(bank);
             writeOldBank(bank);
-            figure.runs.push_back(runTool(
-                QStringList{QStringLiteral("import")} + figure.options +
-                    QStringList{figure.file, bank},
-                log,
-                figure.cards > 0 ? QStringLiteral("Added %1, updated 0, left alone 0, skipped 0.")
-                                       .arg(figure.cards)
-                                 : QStringLiteral("updated 0, left alone 0,")));
+            figure.runs.push_back(
+                runTool(QStringList{QStringLiteral("import")} + figure.options +
+                            QStringList{figure.file, bank},
+                        log,
+                        figure.cards > 0
+                            ? QStringLiteral("Added %1, updated 0, left alone 0,").arg(figure.cards)
+                            : QStringLiteral("updated 0, left alone 0,")));
             if (figure.cards == 0)
                 figure.cards = addedCards(log);
         }
@@ -473,14 +473,14 @@ void printDeckImport(const QString& folder) {
         peakOf.push_back(peak);
     }
     out(QString());
-    // A package's bound: the collection is inflated to a file, so memory holds no more than the
-    // package thrice and the collection once.
+    // A package's bound: thrice what the tool reads, the package and its collection inflated,
+    // as a text deck's is thrice its file.
     for (const auto& [index, collection] :
          {std::pair{4, oneCollection}, std::pair{5, twoCollection}}) {
         const double bound =
-            (3.0 * double(QFileInfo(figures[size_t(index)].file).size()) + double(collection)) /
+            3.0 * (double(QFileInfo(figures[size_t(index)].file).size()) + double(collection)) /
             1024.0;
-        out(QStringLiteral("%1: collection inflated %2, bound (3x package + collection) %3, "
+        out(QStringLiteral("%1: collection inflated %2, bound (3x (package + collection)) %3, "
                            "peak above the floor %4: %5.")
                 .arg(figures[size_t(index)].name, mebibytes(double(collection) / 1024.0),
                      mebibytes(bound), mebibytes(double(peakOf[size_t(index)] - peakOf[0])),
