@@ -10,9 +10,6 @@
 
 namespace store {
 
-const QString StartIndexName = QStringLiteral("QATABLE_ID_Index");
-const QStringList StartIndexColumns = {QStringLiteral("ID"), QStringLiteral("Index")};
-
 namespace {
 
 // An index's key terms as "name desc collation", one per key column; an expression's has

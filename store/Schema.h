@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/BankTable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,11 +17,6 @@ void createQuestionTable(Database& db);
 // The indexes every bank is made with: Category, for card sets by category, and the start-up
 // index below. Made after the questions are in.
 void createIndexes(Database& db);
-
-// Start-up reads ID and Index of every record. With an index on exactly those two it reads the
-// index alone, not every page of the table.
-extern const QString StartIndexName;
-extern const QStringList StartIndexColumns;
 
 // The name of an index of table whose keys are exactly columns (names matched regardless of
 // case), in that order, each a plain column, ascending, in binary collation, over every row;
