@@ -1,13 +1,12 @@
 #include "store/Bank.h"
 
 #include "store/BankError.h"
-#include "store/BankPassword.h"
 #include "store/BankTable.h"
-#include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/Error.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
+#include "store/OpenBank.h"
 #include "store/Schema.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
@@ -22,11 +21,6 @@ namespace {
 
 QVariant optionalValue(const std::optional<QString>& text) {
     return text ? QVariant(*text) : QVariant();
-}
-
-std::shared_ptr<Database> openBank(const QString& path) {
-    return std::make_shared<Database>(path, ConnectText::parse(BankConnectText),
-                                      Database::Mode::ReadWrite);
 }
 
 // Writes questions one by one with a statement prepared once.
@@ -105,8 +99,8 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
                             .arg(journal));
     qint64 count = 0;
     {
-        Database db(building.path(), ConnectText::parse(BankConnectText),
-                    Database::Mode::CreateNew);
+        const auto bank = openBank(building.path(), Database::Mode::CreateNew);
+        Database& db = *bank;
         Database::Transaction writing(db);
         createQuestionTable(db);
         Inserter insert(db);
@@ -133,7 +127,7 @@ void createBank(const QString& path, const std::vector<Question>& questions) {
 
 bool isBank(const QString& path) {
     try {
-        Database db(path, ConnectText::parse(BankConnectText), Database::Mode::ReadOnly);
+        openBank(path, Database::Mode::ReadOnly);
         return true;
     } catch (const Error& error) {
         if (error.number() == err::NotValidPassword)
@@ -143,7 +137,7 @@ bool isBank(const QString& path) {
 }
 
 std::vector<Question> readBank(const QString& path) {
-    auto db = openBank(path);
+    auto db = openBank(path, Database::Mode::ReadWrite);
     Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
                               .arg(bankColumnList(), quoteName(BankTableName)));
     std::vector<Question> questions;
@@ -171,7 +165,7 @@ std::vector<Question> readBank(const QString& path) {
 }
 
 QHash<QString, qint64> readIdentities(const QString& path) {
-    auto db = openBank(path);
+    auto db = openBank(path, Database::Mode::ReadWrite);
     QHash<QString, qint64> identities;
     Statement known(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                         "AND name = '%1'")
@@ -185,7 +179,7 @@ QHash<QString, qint64> readIdentities(const QString& path) {
 }
 
 ImportCounts importQuestions(const QString& path, const QuestionSource& questions, bool dryRun) {
-    auto db = openBank(path);
+    auto db = openBank(path, Database::Mode::ReadWrite);
     ImportCounts counts;
     Database::Transaction writing(*db);
     const QString table = quoteName(BankTableName);

@@ -1,10 +1,9 @@
 #include "store/Schema.h"
 
 #include "store/BankError.h"
-#include "store/BankPassword.h"
 #include "store/BankTable.h"
-#include "store/ConnectText.h"
 #include "store/Database.h"
+#include "store/OpenBank.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
 
@@ -25,10 +24,6 @@ QStringList keyTerms(Database& db, const QString& index) {
                           info.column(4).toString().toUpper());
     }
     return terms;
-}
-
-Database openBank(const QString& path, Database::Mode mode) {
-    return Database(path, ConnectText::parse(BankConnectText), mode);
 }
 
 } // namespace
@@ -89,14 +84,14 @@ bool addStartIndex(Database& db) {
 }
 
 bool hasStartIndex(const QString& path) {
-    Database db = openBank(path, Database::Mode::ReadOnly);
-    return plainIndex(db, BankTableName, StartIndexColumns).has_value();
+    const auto db = openBank(path, Database::Mode::ReadOnly);
+    return plainIndex(*db, BankTableName, StartIndexColumns).has_value();
 }
 
 bool addStartIndex(const QString& path) {
-    Database db = openBank(path, Database::Mode::ReadWrite);
-    Database::Transaction writing(db);
-    const bool added = addStartIndex(db);
+    const auto db = openBank(path, Database::Mode::ReadWrite);
+    Database::Transaction writing(*db);
+    const bool added = addStartIndex(*db);
     writing.commit();
     return added;
 }
