@@ -138,8 +138,9 @@ bool isBank(const QString& path) {
 
 std::vector<Question> readBank(const QString& path) {
     auto db = openBank(path, Database::Mode::ReadWrite);
-    Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                              .arg(bankColumnList(), quoteName(BankTableName)));
+    Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                              .arg(bankColumnList(), quoteName(BankTableName),
+                                   quoteName(bankColumnName(BankColumn::Id))));
     std::vector<Question> questions;
     const BankColumns& all = BankColumns::all();
     while (select.step()) {

@@ -9,7 +9,8 @@
 namespace store {
 
 const QString StartIndexName = QStringLiteral("QATABLE_ID_Index");
-const QStringList StartIndexColumns = {QStringLiteral("ID"), QStringLiteral("Index")};
+const QStringList StartIndexColumns = {bankColumnName(BankColumn::Id),
+                                       bankColumnName(BankColumn::Index)};
 
 namespace {
 
