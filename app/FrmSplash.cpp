@@ -14,6 +14,7 @@
 #include "store/Engine.h"
 #include "store/MarkFields.h"
 #include "store/RecordSet.h"
+#include "store/Renumbering.h"
 #include "viewer/FrmMain.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "bench/RawBank.h"
 #include "store/BankPassword.h"
-#include "store/RecordSet.h"
+#include "store/Renumbering.h"
 
 #include <QFile>
 
@@ -158,7 +158,7 @@ std::vector<std::int64_t> startUp(RawBank& bank) {
             if (!tooMany && !(sqlite3_column_type(row, 1) == SQLITE_INTEGER &&
                               sqlite3_column_type(row, 2) == SQLITE_INTEGER &&
                               sqlite3_column_int64(row, 1) == sqlite3_column_int64(row, 2))) {
-                tooMany = unsettled.size() == store::RecordSet::MostNotedRows;
+                tooMany = unsettled.size() == store::NotedRecords::MostNotedRows;
                 unsettled.push_back(rows.back());
             }
         }

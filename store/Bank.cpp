@@ -1,13 +1,12 @@
 #include "store/Bank.h"
 
 #include "store/BankError.h"
-#include "store/BankPassword.h"
 #include "store/BankTable.h"
-#include "store/ConnectText.h"
 #include "store/Database.h"
 #include "store/Error.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
+#include "store/OpenBank.h"
 #include "store/Schema.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
@@ -20,9 +19,8 @@ namespace store {
 
 namespace {
 
-std::shared_ptr<Database> openBank(const QString& path) {
-    return std::make_shared<Database>(path, ConnectText::parse(BankConnectText),
-                                      Database::Mode::ReadWrite);
+QVariant optionalValue(const std::optional<QString>& text) {
+    return text ? QVariant(*text) : QVariant();
 }
 
 // Writes questions one by one with a statement prepared once.
@@ -35,15 +33,16 @@ public:
     }
 
     void operator()(const Question& q) {
-        m_insert.bind(1, q.id);
-        m_insert.bind(2, q.index.value_or(q.id));
-        m_insert.bind(3, q.question ? QVariant(*q.question) : QVariant());
-        m_insert.bind(4, q.answer ? QVariant(*q.answer) : QVariant());
-        m_insert.bind(5, q.category ? QVariant(*q.category) : QVariant());
+        const BankColumns& all = BankColumns::all();
+        m_insert.bind(all.parameter(BankColumn::Id), q.id);
+        m_insert.bind(all.parameter(BankColumn::Index), q.index.value_or(q.id));
+        m_insert.bind(all.parameter(BankColumn::Question), optionalValue(q.question));
+        m_insert.bind(all.parameter(BankColumn::Answer), optionalValue(q.answer));
+        m_insert.bind(all.parameter(BankColumn::Category), optionalValue(q.category));
         for (int i = 0; i < 3; ++i)
-            m_insert.bind(6 + i, q.sets[size_t(i)]);
+            m_insert.bind(all.parameter(setColumn(i)), q.sets[size_t(i)]);
         for (int i = 0; i < 6; ++i)
-            m_insert.bind(9 + i, q.marks[size_t(i)]);
+            m_insert.bind(all.parameter(markColumn(i)), q.marks[size_t(i)]);
         m_insert.run();
     }
 
@@ -61,10 +60,10 @@ public:
         if (q.identity.isEmpty())
             return;
         if (!m_insert) {
-            m_db.exec("CREATE TABLE IF NOT EXISTS DECKCARDS (Identity TEXT PRIMARY KEY, "
-                      "ID INTEGER NOT NULL) WITHOUT ROWID");
-            m_insert.emplace(m_db, QStringLiteral("INSERT OR REPLACE INTO DECKCARDS "
-                                                  "(Identity, ID) VALUES (?1, ?2)"));
+            m_db.exec(createDeckCardsTableSql().toUtf8().constData());
+            m_insert.emplace(m_db, QStringLiteral("INSERT OR REPLACE INTO %1 (Identity, ID) "
+                                                  "VALUES (?1, ?2)")
+                                       .arg(DeckCardsTableName));
         }
         m_insert->bind(1, q.identity);
         m_insert->bind(2, q.id);
@@ -100,8 +99,8 @@ qint64 createBank(const QString& path, const QuestionSource& questions) {
                             .arg(journal));
     qint64 count = 0;
     {
-        Database db(building.path(), ConnectText::parse(BankConnectText),
-                    Database::Mode::CreateNew);
+        const auto bank = openBank(building.path(), Database::Mode::CreateNew);
+        Database& db = *bank;
         Database::Transaction writing(db);
         createQuestionTable(db);
         Inserter insert(db);
@@ -128,7 +127,7 @@ void createBank(const QString& path, const std::vector<Question>& questions) {
 
 bool isBank(const QString& path) {
     try {
-        Database db(path, ConnectText::parse(BankConnectText), Database::Mode::ReadOnly);
+        openBank(path, Database::Mode::ReadOnly);
         return true;
     } catch (const Error& error) {
         if (error.number() == err::NotValidPassword)
@@ -138,57 +137,62 @@ bool isBank(const QString& path) {
 }
 
 std::vector<Question> readBank(const QString& path) {
-    auto db = openBank(path);
-    Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY ID")
-                              .arg(bankColumnList(), quoteName(BankTableName)));
+    auto db = openBank(path, Database::Mode::ReadWrite);
+    Statement select(*db, QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                              .arg(bankColumnList(), quoteName(BankTableName),
+                                   quoteName(bankColumnName(BankColumn::Id))));
     std::vector<Question> questions;
+    const BankColumns& all = BankColumns::all();
     while (select.step()) {
         Question q;
-        if (select.column(0).isNull())
+        if (select.column(all.at(BankColumn::Id)).isNull())
             throw Error(
                 err::InvalidUseOfNull,
                 QStringLiteral("Invalid use of Null: a question in '%1' has no ID.").arg(path));
-        q.id = select.columnInt64(0);
-        if (!select.column(1).isNull())
-            q.index = select.columnInt64(1);
-        q.question = optionalText(select.column(2));
-        q.answer = optionalText(select.column(3));
-        q.category = optionalText(select.column(4));
+        q.id = select.columnInt64(all.at(BankColumn::Id));
+        if (!select.column(all.at(BankColumn::Index)).isNull())
+            q.index = select.columnInt64(all.at(BankColumn::Index));
+        q.question = optionalText(select.column(all.at(BankColumn::Question)));
+        q.answer = optionalText(select.column(all.at(BankColumn::Answer)));
+        q.category = optionalText(select.column(all.at(BankColumn::Category)));
         // Yes/no as the program and its card sets read them, whatever another tool stored.
         for (int i = 0; i < 3; ++i)
-            q.sets[size_t(i)] = isYes(select.column(5 + i));
+            q.sets[size_t(i)] = isYes(select.column(all.at(setColumn(i))));
         for (int i = 0; i < 6; ++i)
-            q.marks[size_t(i)] = isYes(select.column(8 + i));
+            q.marks[size_t(i)] = isYes(select.column(all.at(markColumn(i))));
         questions.push_back(std::move(q));
     }
     return questions;
 }
 
 QHash<QString, qint64> readIdentities(const QString& path) {
-    auto db = openBank(path);
+    auto db = openBank(path, Database::Mode::ReadWrite);
     QHash<QString, qint64> identities;
     Statement known(*db, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                        "AND name = 'DECKCARDS'"));
+                                        "AND name = '%1'")
+                             .arg(DeckCardsTableName));
     if (!known.step())
         return identities;
-    Statement select(*db, QStringLiteral("SELECT Identity, ID FROM DECKCARDS"));
+    Statement select(*db, QStringLiteral("SELECT Identity, ID FROM %1").arg(DeckCardsTableName));
     while (select.step())
         identities.insert(select.column(0).toString(), select.columnInt64(1));
     return identities;
 }
 
 ImportCounts importQuestions(const QString& path, const QuestionSource& questions, bool dryRun) {
-    auto db = openBank(path);
+    auto db = openBank(path, Database::Mode::ReadWrite);
     ImportCounts counts;
     Database::Transaction writing(*db);
     const QString table = quoteName(BankTableName);
-    Statement find(*db, QStringLiteral("SELECT Question, Answer, Category, BASICS, TOUGH, FINAL "
-                                       "FROM %1 WHERE ID = ?1")
-                            .arg(table));
-    Statement update(*db, QStringLiteral("UPDATE %1 SET Question = ?2, Answer = ?3, "
-                                         "Category = ?4, BASICS = ?5, TOUGH = ?6, FINAL = ?7 "
-                                         "WHERE ID = ?1")
-                              .arg(table));
+    // The texts, the category and the sets: what an import may change.
+    const BankColumns changeable = {BankColumn::Question, BankColumn::Answer, BankColumn::Category,
+                                    BankColumn::Basics,   BankColumn::Tough,  BankColumn::Final};
+    Statement find(*db,
+                   QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?1")
+                       .arg(changeable.list(), table, quoteName(bankColumnName(BankColumn::Id))));
+    Statement update(
+        *db, QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?1")
+                 .arg(table, changeable.assignments(2), quoteName(bankColumnName(BankColumn::Id))));
     Inserter insert(*db);
     IdentityWriter remember(*db);
     questions([&](const Question& q) {
@@ -203,22 +207,23 @@ ImportCounts importQuestions(const QString& path, const QuestionSource& question
             ++counts.added;
             return;
         }
-        bool same = optionalText(find.column(0)) == q.question &&
-                    optionalText(find.column(1)) == q.answer &&
-                    optionalText(find.column(2)) == q.category;
+        bool same = optionalText(find.column(changeable.at(BankColumn::Question))) == q.question &&
+                    optionalText(find.column(changeable.at(BankColumn::Answer))) == q.answer &&
+                    optionalText(find.column(changeable.at(BankColumn::Category))) == q.category;
         for (int i = 0; i < 3; ++i)
-            same = same && isYes(find.column(3 + i)) == (q.sets[size_t(i)] != 0);
+            same =
+                same && isYes(find.column(changeable.at(setColumn(i)))) == (q.sets[size_t(i)] != 0);
         find.reset();
         if (same) {
             ++counts.unchanged;
             return;
         }
         update.bind(1, q.id);
-        update.bind(2, q.question ? QVariant(*q.question) : QVariant());
-        update.bind(3, q.answer ? QVariant(*q.answer) : QVariant());
-        update.bind(4, q.category ? QVariant(*q.category) : QVariant());
+        update.bind(changeable.parameter(BankColumn::Question, 2), optionalValue(q.question));
+        update.bind(changeable.parameter(BankColumn::Answer, 2), optionalValue(q.answer));
+        update.bind(changeable.parameter(BankColumn::Category, 2), optionalValue(q.category));
         for (int i = 0; i < 3; ++i)
-            update.bind(5 + i, q.sets[size_t(i)]);
+            update.bind(changeable.parameter(setColumn(i), 2), q.sets[size_t(i)]);
         update.run();
         ++counts.updated;
     });

@@ -157,7 +157,8 @@ std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText) {
 
 std::shared_ptr<RecordSet> Database::openRecordSet(const QString& queryText,
                                                    const SetEveryRecord& coming) {
-    return std::make_shared<RecordSet>(shared_from_this(), queryText, coming);
+    return std::make_shared<RecordSet>(shared_from_this(), queryText,
+                                       std::make_unique<NotedRecords>(coming));
 }
 
 Statement& Database::statement(const QString& sql) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "store/Renumbering.h"
 #include "store/Statement.h"
 
 #include <QString>
@@ -15,7 +16,6 @@ namespace store {
 
 class RecordSet;
 struct ConnectText;
-struct SetEveryRecord;
 
 // An open question bank: one SQLCipher connection, closed when the last owner lets go.
 class Database : public std::enable_shared_from_this<Database> {
@@ -33,7 +33,7 @@ public:
     sqlite3* handle() const { return m_handle; }
 
     std::shared_ptr<RecordSet> openRecordSet(const QString& queryText);
-    // A set opened knowing the setEveryRecord to come; see RecordSet.
+    // A set opened knowing the setEveryRecord to come; see NotedRecords.
     std::shared_ptr<RecordSet> openRecordSet(const QString& queryText,
                                              const SetEveryRecord& coming);
 

@@ -25,7 +25,8 @@ public:
     void write(const QByteArray& bytes);
 
     // Gives the file its name. Throws BankError, with nothing changed, when that name was
-    // taken meanwhile, and when the file or the folder cannot be synced or the name given.
+    // taken meanwhile, and when the file cannot be synced or the name given; when the folder
+    // that holds it cannot be synced after, it throws with the file under its name already.
     void place();
 
 private:

@@ -1,18 +1,19 @@
 #include "store/QuestionCsv.h"
 
+#include "store/BankTable.h"
 #include "store/MarkFields.h"
 
 namespace store {
 
 namespace {
 
-const QStringList RequiredColumns = {QStringLiteral("ID"),     QStringLiteral("Question"),
-                                     QStringLiteral("Answer"), QStringLiteral("Category"),
-                                     QStringLiteral("BASICS"), QStringLiteral("TOUGH"),
-                                     QStringLiteral("FINAL")};
+const QStringList RequiredColumns =
+    QStringList{bankColumnName(BankColumn::Id), bankColumnName(BankColumn::Question),
+                bankColumnName(BankColumn::Answer), bankColumnName(BankColumn::Category)} +
+    QStringList(premadeSetFields().begin(), premadeSetFields().end());
 const QStringList MarkColumns(markFields().begin(), markFields().end());
 const QStringList ExportColumns =
-    RequiredColumns + QStringList{QStringLiteral("Index")} + MarkColumns;
+    RequiredColumns + QStringList{bankColumnName(BankColumn::Index)} + MarkColumns;
 
 int flag(const std::optional<QString>& text, int line, const QString& column) {
     const QString value = text.value_or(QString()).trimmed().toLower();
@@ -98,22 +99,24 @@ std::optional<Question> QuestionReader::read(const CsvRecord& record) {
                                         .arg(m_headerFields));
     auto field = [&](const QString& name) { return record.fields[size_t(m_column[name])]; };
     Question q;
-    q.id = integer(field(QStringLiteral("ID")), record.line, QStringLiteral("ID"));
+    const QString id = bankColumnName(BankColumn::Id);
+    q.id = integer(field(id), record.line, id);
     if (m_ids.contains(q.id))
         throw CsvError(record.line, QStringLiteral("ID %1 is used twice").arg(q.id));
     m_ids.insert(q.id);
-    q.question = field(QStringLiteral("Question"));
-    q.answer = field(QStringLiteral("Answer"));
-    q.category = field(QStringLiteral("Category"));
-    for (int i = 0; i < 3; ++i)
-        q.sets[size_t(i)] =
-            flag(field(RequiredColumns[4 + i]), record.line, RequiredColumns[4 + i]);
+    q.question = field(bankColumnName(BankColumn::Question));
+    q.answer = field(bankColumnName(BankColumn::Answer));
+    q.category = field(bankColumnName(BankColumn::Category));
+    for (int i = 0; i < 3; ++i) {
+        const QString& set = premadeSetFields()[size_t(i)];
+        q.sets[size_t(i)] = flag(field(set), record.line, set);
+    }
     for (int i = 0; i < 6; ++i) {
         if (m_column.contains(MarkColumns[i]))
             q.marks[size_t(i)] = flag(field(MarkColumns[i]), record.line, MarkColumns[i]);
     }
-    if (m_column.contains(QStringLiteral("Index")))
-        q.index = integer(field(QStringLiteral("Index")), record.line, QStringLiteral("Index"));
+    if (const QString index = bankColumnName(BankColumn::Index); m_column.contains(index))
+        q.index = integer(field(index), record.line, index);
     return q;
 }
 

@@ -2,8 +2,8 @@
 
 #include "store/Database.h"
 #include "store/Error.h"
+#include "store/PlainIndex.h"
 #include "store/QueryText.h"
-#include "store/Schema.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
 
@@ -20,12 +20,10 @@ namespace {
 
 } // namespace
 
-RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText)
-    : RecordSet(std::move(db), queryText, std::nullopt) {}
-
 RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText,
-                     const std::optional<SetEveryRecord>& coming)
-    : m_db(std::move(db)) {
+                     std::unique_ptr<MemberReader> reader)
+    : m_db(std::move(db))
+    , m_reader(std::move(reader)) {
     const Query query = Query::parse(queryText);
     m_table = query.table;
 
@@ -41,22 +39,35 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText,
                         .arg(m_table, m_db->path()));
     m_rowId = m_db->rowIdName(m_table);
 
-    // Both numbers come from the index where there is one: the same pages that give the
-    // members, read once.
-    const std::optional<int> source = coming ? findColumn(coming->source) : std::nullopt;
-    const std::optional<int> field = coming ? findColumn(coming->field) : std::nullopt;
-    const std::optional<QString> index =
-        source && field ? plainIndex(*m_db, m_table, {m_columns[*source], m_columns[*field]})
-                        : std::nullopt;
-    if (index)
-        m_unsettled = Unsettled{*field, *source, {}, m_db->dataVersion(), m_db->totalChanges()};
+    // The reader's fields come from the index where there is one: the same pages that give
+    // the members, read once.
+    std::vector<int> extra;
+    std::optional<QString> index;
+    if (m_reader) {
+        const QStringList wanted = m_reader->fields();
+        QStringList names;
+        for (const QString& name : wanted) {
+            const std::optional<int> column = findColumn(name);
+            if (!column)
+                break;
+            extra.push_back(*column);
+            names << m_columns[*column];
+        }
+        if (!names.isEmpty() && names.size() == wanted.size())
+            index = plainIndex(*m_db, m_table, names);
+        if (index)
+            m_reader->start(*m_db, extra);
+    }
 
     // Names are checked here: the engine would read an unknown quoted name as a text.
-    QString sql =
-        index ? QStringLiteral("SELECT %1, %2, %3 FROM %4 INDEXED BY %5")
-                    .arg(m_rowId, quoteName(m_columns[*source]), quoteName(m_columns[*field]),
-                         quoteName(m_table), quoteName(*index))
-              : QStringLiteral("SELECT %1 FROM %2").arg(m_rowId, quoteName(m_table));
+    QString sql = m_rowId;
+    if (index) {
+        for (int column : extra)
+            sql += QStringLiteral(", ") + quoteName(m_columns[column]);
+    }
+    sql = QStringLiteral("SELECT %1 FROM %2").arg(sql, quoteName(m_table));
+    if (index)
+        sql += QStringLiteral(" INDEXED BY ") + quoteName(*index);
     QVariantList binds;
     for (size_t i = 0; i < query.conditions.size(); ++i) {
         const Condition& term = query.conditions[i];
@@ -86,18 +97,11 @@ RecordSet::RecordSet(std::shared_ptr<Database> db, const QString& queryText,
         while (select.step()) {
             const qint64 row = select.columnInt64(0);
             m_rows.append(row);
-            if (m_unsettled && !(select.columnIsInteger(1) && select.columnIsInteger(2) &&
-                                 select.columnInt64(1) == select.columnInt64(2))) {
-                if (m_unsettled->rows.size() == MostNotedRows)
-                    m_unsettled.reset();
-                else
-                    m_unsettled->rows.push_back(row);
-            }
+            if (index)
+                m_reader->member(row, select);
         }
     }
     m_rows.sort();
-    if (m_unsettled)
-        std::sort(m_unsettled->rows.begin(), m_unsettled->rows.end());
     m_edits.resize(size_t(m_columns.size()));
 }
 
@@ -284,8 +288,14 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
     // the first record's value, then the field written.
     const int from = columnIndex(source);
     const std::optional<int> to = findColumn(field);
-    if (to && setNotedRecords(*to, from, valueOf))
-        return;
+    if (to && m_reader) {
+        const std::optional<std::vector<qint64>> listed =
+            std::exchange(m_reader, nullptr)->membersToSet(*to, from);
+        if (listed) {
+            setListedRecords(*to, from, *listed, valueOf);
+            return;
+        }
+    }
     // An index on exactly the two columns holds all the scan needs, at a fraction of the
     // table's pages; what the bank has is read, as a name proves nothing. The engine gives
     // the index's rows back in row order, sorting them where the index's order is another.
@@ -324,17 +334,11 @@ void RecordSet::setEveryRecord(const QString& field, const QString& source,
     }
 }
 
-bool RecordSet::setNotedRecords(int field, int source,
-                                const std::function<qint64(const QVariant&)>& valueOf) {
-    const std::optional<Unsettled> noted = std::exchange(m_unsettled, std::nullopt);
-    // Another connection's commit or a write through this one may have changed any record.
-    if (!noted || noted->field != field || noted->source != source ||
-        noted->dataVersion != m_db->dataVersion() || noted->changes != m_db->totalChanges())
-        return false;
-    // Every other member held its number when the set opened, and still does.
+void RecordSet::setListedRecords(int field, int source, const std::vector<qint64>& rows,
+                                 const std::function<qint64(const QVariant&)>& valueOf) {
     const int columns[] = {source, field};
     Statement& read = readStatement(columns);
-    for (const qint64 rowId : noted->rows) {
+    for (const qint64 rowId : rows) {
         m_pos = qint64(m_rows.position(rowId));
         qint64 value = 0;
         bool holds = false;
@@ -350,7 +354,6 @@ bool RecordSet::setNotedRecords(int field, int source,
             writeNumber(field, value, rowId);
     }
     m_pos = qint64(m_rows.size());
-    return true;
 }
 
 void RecordSet::writeNumber(int column, qint64 value, qint64 rowId) {

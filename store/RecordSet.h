@@ -19,27 +19,32 @@ namespace store {
 class Database;
 class Statement;
 
-// A setEveryRecord(field, source) that will follow the opening of a set.
-struct SetEveryRecord {
-    QString field;
-    QString source;
-};
-
 // An updatable record set (a dynaset): its members are fixed when it opens, in row order;
 // field reads always see the stored values. Fields are addressed by their column index;
 // each read or update of a set of columns runs one statement, prepared once for the set.
 class RecordSet {
 public:
-    RecordSet(std::shared_ptr<Database> db, const QString& queryText);
-    // Where the table has an index on exactly source and field, the pass that finds the
-    // members also notes which of them do not hold their number yet; the setEveryRecord that
-    // follows then visits only those, unless the bank changed in between. Otherwise the same
-    // as the set above.
+    // Reads more of each member in the pass that finds the members, where the table has an
+    // index on exactly the fields it asks for: that pass then reads the index, the same pages
+    // that give the members, once. It may then spare setEveryRecord the members it knows
+    // hold their number.
+    class MemberReader {
+    public:
+        virtual ~MemberReader() = default;
+        // The fields to read beside each member's row id, by name.
+        virtual QStringList fields() const = 0;
+        // The index is found; the members follow, in no order. columns: the fields' columns.
+        virtual void start(Database& db, std::span<const int> columns) = 0;
+        // One member: its row id, and the fields from column 1 of row on.
+        virtual void member(qint64 rowId, const Statement& row) = 0;
+        // Asked once, by the first setEveryRecord that has its field: the members it must
+        // visit, in row order, every other one holding its number already; none when it
+        // must visit every member.
+        virtual std::optional<std::vector<qint64>> membersToSet(int field, int source) = 0;
+    };
+
     RecordSet(std::shared_ptr<Database> db, const QString& queryText,
-              const std::optional<SetEveryRecord>& coming);
-    // Past this many records to write, noting them costs more than it saves: setEveryRecord
-    // then reads the table again, as a first start on a large bank does.
-    static constexpr size_t MostNotedRows = 4096;
+              std::unique_ptr<MemberReader> reader = nullptr);
 
     RecordSet(const RecordSet&) = delete;
     RecordSet& operator=(const RecordSet&) = delete;
@@ -96,8 +101,8 @@ private:
     Statement& updateStatement(std::span<const int> columns);
     void writeRow(Statement& statement, qint64 rowId);
     void writeNumber(int column, qint64 value, qint64 rowId);
-    bool setNotedRecords(int field, int source,
-                         const std::function<qint64(const QVariant&)>& valueOf);
+    void setListedRecords(int field, int source, const std::vector<qint64>& rows,
+                          const std::function<qint64(const QVariant&)>& valueOf);
 
     std::shared_ptr<Database> m_db;
     QString m_table;
@@ -107,16 +112,7 @@ private:
     RowIds m_rows;
     qint64 m_pos = 0;
 
-    // The members that did not hold their number when the set opened, in row order, and
-    // what tells whether the bank has changed since.
-    struct Unsettled {
-        int field = 0;
-        int source = 0;
-        std::vector<qint64> rows;
-        qint64 dataVersion = 0;
-        int changes = 0;
-    };
-    std::optional<Unsettled> m_unsettled;
+    std::unique_ptr<MemberReader> m_reader;
 
     // Statements live in the connection's cache; these find them without building SQL.
     std::map<std::vector<int>, Statement*, ColumnsLess> m_reads;

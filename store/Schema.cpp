@@ -1,40 +1,13 @@
 #include "store/Schema.h"
 
 #include "store/BankError.h"
-#include "store/BankPassword.h"
 #include "store/BankTable.h"
-#include "store/ConnectText.h"
 #include "store/Database.h"
+#include "store/OpenBank.h"
 #include "store/SqlName.h"
 #include "store/Statement.h"
 
 namespace store {
-
-const QString StartIndexName = QStringLiteral("QATABLE_ID_Index");
-const QStringList StartIndexColumns = {QStringLiteral("ID"), QStringLiteral("Index")};
-
-namespace {
-
-// An index's key terms as "name desc collation", one per key column; an expression's has
-// no name.
-QStringList keyTerms(Database& db, const QString& index) {
-    Statement info(db, QStringLiteral("PRAGMA index_xinfo(%1)").arg(quoteName(index)));
-    QStringList terms;
-    while (info.step()) {
-        if (info.columnInt64(5) == 0)
-            continue; // the row id the index keeps beside its keys
-        terms << QStringLiteral("%1 %2 %3")
-                     .arg(info.column(2).toString().toLower(), info.column(3).toString(),
-                          info.column(4).toString().toUpper());
-    }
-    return terms;
-}
-
-Database openBank(const QString& path, Database::Mode mode) {
-    return Database(path, ConnectText::parse(BankConnectText), mode);
-}
-
-} // namespace
 
 void createQuestionTable(Database& db) {
     db.exec(createBankTableSql().toUtf8().constData());
@@ -43,25 +16,6 @@ void createQuestionTable(Database& db) {
 void createIndexes(Database& db) {
     db.exec(createBankIndexSql().toUtf8().constData());
     addStartIndex(db);
-}
-
-std::optional<QString> plainIndex(Database& db, const QString& table, const QStringList& columns) {
-    QStringList wanted;
-    for (const QString& column : columns)
-        wanted << QStringLiteral("%1 0 BINARY").arg(column.toLower());
-    QStringList candidates;
-    {
-        Statement list(db, QStringLiteral("PRAGMA index_list(%1)").arg(quoteName(table)));
-        while (list.step()) {
-            if (list.columnInt64(4) == 0) // not partial
-                candidates << list.column(1).toString();
-        }
-    }
-    for (const QString& index : candidates) {
-        if (keyTerms(db, index) == wanted)
-            return index;
-    }
-    return std::nullopt;
 }
 
 bool addStartIndex(Database& db) {
@@ -92,14 +46,14 @@ bool addStartIndex(Database& db) {
 }
 
 bool hasStartIndex(const QString& path) {
-    Database db = openBank(path, Database::Mode::ReadOnly);
-    return plainIndex(db, BankTableName, StartIndexColumns).has_value();
+    const auto db = openBank(path, Database::Mode::ReadOnly);
+    return plainIndex(*db, BankTableName, StartIndexColumns).has_value();
 }
 
 bool addStartIndex(const QString& path) {
-    Database db = openBank(path, Database::Mode::ReadWrite);
-    Database::Transaction writing(db);
-    const bool added = addStartIndex(db);
+    const auto db = openBank(path, Database::Mode::ReadWrite);
+    Database::Transaction writing(*db);
+    const bool added = addStartIndex(*db);
     writing.commit();
     return added;
 }

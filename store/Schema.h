@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
+#include "store/BankTable.h"
+#include "store/PlainIndex.h"
 
-#include <optional>
+#include <QString>
 
 namespace store {
 
@@ -13,18 +13,8 @@ class Database;
 void createQuestionTable(Database& db);
 
 // The indexes every bank is made with: Category, for card sets by category, and the start-up
-// index below. Made after the questions are in.
+// index of BankTable.h. Made after the questions are in.
 void createIndexes(Database& db);
-
-// Start-up reads ID and Index of every record. With an index on exactly those two it reads the
-// index alone, not every page of the table.
-extern const QString StartIndexName;
-extern const QStringList StartIndexColumns;
-
-// The name of an index of table whose keys are exactly columns (names matched regardless of
-// case), in that order, each a plain column, ascending, in binary collation, over every row;
-// none when the table has no such index, whatever the names of the others.
-std::optional<QString> plainIndex(Database& db, const QString& table, const QStringList& columns);
 
 // Whether the bank at path has the start-up index, under any name.
 bool hasStartIndex(const QString& path);

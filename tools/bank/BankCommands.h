@@ -6,7 +6,8 @@ class QTextStream;
 
 namespace tools {
 
-// memvane-bank COMMAND ARGS...: builds, updates, exports and checks question banks.
+// memvane-bank COMMAND ARGS...: creates, imports into, exports, checks and prints question
+// banks.
 // Returns the exit status; reports go to out, errors to err.
 int runBankCommand(const QStringList& arguments, QTextStream& out, QTextStream& err);
 int runBankCommand(const QStringList& arguments);

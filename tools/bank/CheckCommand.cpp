@@ -1,4 +1,5 @@
 #include "store/Bank.h"
+#include "store/BankTable.h"
 #include "store/Categories.h"
 #include "store/Schema.h"
 #include "tools/bank/BankArgument.h"
@@ -46,8 +47,9 @@ void check(const CommandLine& line, QTextStream& out) {
     }
     if (!strays.isEmpty())
         out << strays.join(u'\n') << "\n";
-    out << "\nPer set:\n  BASICS: " << perSet[0] << "\n  TOUGH: " << perSet[1]
-        << "\n  FINAL: " << perSet[2] << "\n";
+    out << "\nPer set:\n";
+    for (size_t i = 0; i < 3; ++i)
+        out << "  " << store::premadeSetFields()[i] << ": " << perSet[i] << "\n";
     for (size_t i = 0; i < 6; ++i)
         out << "  Custom Set #" << i + 1 << ": " << perMark[i] << "\n";
     out << "\nNull texts: " << nullTexts << "\n";

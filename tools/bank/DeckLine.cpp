@@ -1,5 +1,7 @@
 #include "tools/bank/DeckLine.h"
 
+#include "store/BankTable.h"
+
 #include "tools/decks/DeckFile.h"
 #include "tools/decks/KvtmlReader.h"
 
@@ -11,8 +13,7 @@ namespace tools {
 
 namespace {
 
-const QStringList SetNames = {QStringLiteral("BASICS"), QStringLiteral("TOUGH"),
-                              QStringLiteral("FINAL")};
+const QStringList SetNames(store::premadeSetFields().begin(), store::premadeSetFields().end());
 
 std::pair<decks::KvtmlSide, decks::KvtmlSide> sides(const QString& text) {
     if (const auto pair = decks::kvtmlSides(text))

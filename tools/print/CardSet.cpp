@@ -1,19 +1,19 @@
 #include "tools/print/CardSet.h"
 
-#include "store/BankPassword.h"
-#include "store/ConnectText.h"
+#include "store/BankTable.h"
 #include "store/Database.h"
+#include "store/OpenBank.h"
 #include "store/RecordSet.h"
 
 namespace print {
 
 CardSet::CardSet(const QString& bank, const QString& query)
-    : m_db(std::make_shared<store::Database>(
-          bank, store::ConnectText::parse(store::BankConnectText), store::Database::Mode::ReadOnly))
+    : m_db(store::openBank(bank, store::Database::Mode::ReadOnly))
     , m_set(m_db->openRecordSet(query)) {
-    const char* names[] = {"ID", "Question", "Answer", "Category"};
+    const store::BankColumn read[] = {store::BankColumn::Id, store::BankColumn::Question,
+                                      store::BankColumn::Answer, store::BankColumn::Category};
     for (size_t i = 0; i < m_columns.size(); ++i)
-        m_columns[i] = m_set->columnIndex(QString::fromLatin1(names[i]));
+        m_columns[i] = m_set->columnIndex(store::bankColumnName(read[i]));
 }
 
 CardSet::~CardSet() = default;

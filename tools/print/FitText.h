@@ -27,7 +27,6 @@ public:
     bool cut() const { return m_cut; }
     bool broken() const { return m_broken; }
     double height() const { return m_height; }
-    double points() const { return m_points; }
     // Draws the text at the top of box, or in its middle.
     void draw(QPainter& painter, const QRectF& box, bool middle) const;
 
