@@ -1,11 +1,8 @@
 #include "tools/bank/DeckLine.h"
 
 #include "store/BankTable.h"
-
 #include "tools/decks/DeckFile.h"
 #include "tools/decks/KvtmlReader.h"
-
-#include <QTextStream>
 
 #include <QTextStream>
 

@@ -45,6 +45,7 @@ QByteArray recoded(QIODevice& file, Encoding encoding) {
     QStringDecoder decode(encoding == Encoding::Latin1 ? QStringConverter::Latin1
                                                        : QStringConverter::Utf16);
     const QString text = decode(file.readAll());
+    // Latin-1 takes every byte: only UTF-16 can fail.
     if (decode.hasError())
         throw DeckError(lineText(1), QStringLiteral("the text is not UTF-16"));
     return text.toUtf8();

@@ -14,8 +14,9 @@ namespace decks {
 // How much of a file a reader takes at a time.
 inline constexpr qint64 PieceBytes = 64 * 1024;
 
-// Hands the rest of file to feed a piece at a time, so a file of any size takes little memory;
-// throws DeckError when it cannot be read.
+// Hands the rest of file to feed a piece at a time, so that Anki's text and our CSV take little
+// memory at any size (Mnemosyne's and Quizlet's text, and text in another encoding, are read
+// whole); throws DeckError when it cannot be read.
 void readInPieces(QIODevice& file, const std::function<void(QByteArrayView)>& feed);
 
 // Whether text starts with a header line of Anki's plain-text files (#separator:, #html:…).
