@@ -489,18 +489,18 @@ void printDeckImport(const QString& folder) {
                          : QStringLiteral("MISSED")));
     }
     out(QString());
-    out(QStringLiteral("Growth from %1 to %2 notes of a package: CPU time %3x, peak above the "
-                       "floor %4x (linear: 2x).")
-            .arg(english.toString(PackageNotes), english.toString(2 * PackageNotes),
-                 QString::number(cpuOf[5] / cpuOf[4], 'f', 2),
-                 QString::number(double(peakOf[5] - peakOf[0]) / double(peakOf[4] - peakOf[0]), 'f',
-                                 2)));
-    out(QStringLiteral("Growth from %1 to %2 Anki cards: CPU time %3x, peak above the floor %4x "
-                       "(linear: 2x).")
-            .arg(english.toString(AnkiCards), english.toString(2 * AnkiCards),
-                 QString::number(cpuOf[3] / cpuOf[2], 'f', 2),
-                 QString::number(double(peakOf[3] - peakOf[0]) / double(peakOf[2] - peakOf[0]), 'f',
-                                 2)));
+    // How time and the peak above the floor grow from one figure to the one twice its size.
+    const auto growth = [&](const QString& what, int from, size_t small, size_t large) {
+        out(QStringLiteral("Growth from %1 to %2 %3: CPU time %4x, peak above the floor %5x "
+                           "(linear: 2x).")
+                .arg(english.toString(from), english.toString(2 * from), what,
+                     QString::number(cpuOf[large] / cpuOf[small], 'f', 2),
+                     QString::number(double(peakOf[large] - peakOf[0]) /
+                                         double(peakOf[small] - peakOf[0]),
+                                     'f', 2)));
+    };
+    growth(QStringLiteral("notes of a package"), PackageNotes, 4, 5);
+    growth(QStringLiteral("Anki cards"), AnkiCards, 2, 3);
 }
 
 } // namespace bench
