@@ -158,8 +158,8 @@ std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& pat
 
 namespace {
 
-// What a guessed format made of the file: a refusal when most of it did not fit, naming the
-// options that would read it.
+// What a format guessed from the name made of the file: a refusal when most of it did not fit,
+// naming the options that would read it.
 void judgeGuess(const QString& path, const DeckReport& report, qint64 cards) {
     const auto skipped = qint64(report.skipped.size());
     const QString read =
@@ -211,11 +211,13 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
                                               "export %1 DECK.csv writes its questions as a deck")
                                    .arg(path));
     std::optional<Format> format = options.format;
+    bool guessed = false;
     if (format) {
         report.how = QStringLiteral("named by --from");
     } else if (const auto found = findFormat(head, path)) {
         format = found->format;
         report.how = found->how;
+        guessed = !found->byContent;
     } else {
         throw store::BankError(
             QStringLiteral("'%1' is in no format memvane-bank knows (%2); --from names it")
@@ -282,7 +284,8 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
                                      "skipped, the first (%3) for %4. Nothing was written."))
                 .arg(path, n == 1 ? QString() : QString::number(n), where, why));
     }
-    if (!options.format)
+    // A format its content shows is no guess: only one taken from the name is doubted.
+    if (guessed)
         judgeGuess(path, report, cards);
 }
 
