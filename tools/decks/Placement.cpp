@@ -66,7 +66,8 @@ std::optional<QString> Placer::topicOf(const Card& card) {
     QString chosenBy;
     bool conflict = false;
     for (size_t i = 0; i < m_placement.map.size(); ++i) {
-        const auto& [from, to] = m_placement.map[i];
+        const QString& from = m_placement.map[i].first;
+        const QString& to = m_placement.map[i].second;
         const auto name = std::find_if(card.names.begin(), card.names.end(),
                                        [&](const Name& n) { return matches(from, n); });
         if (name == card.names.end())
