@@ -1,6 +1,6 @@
 #include "bench/BareWindow.h"
 
-#include "tools/automation/MainControls.h"
+#include "devtools/automation/MainControls.h"
 
 #include <QCoreApplication>
 #include <QPaintEvent>

@@ -1,5 +1,5 @@
 #include "bench/HugeText.h"
-#include "tools/automation/MainControls.h"
+#include "devtools/automation/MainControls.h"
 
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"

@@ -4,11 +4,11 @@
 // expected outcome for text they do not accept; any other exception is a finding, and so is a
 // card without a question or an answer, or a reason without words (abort, so libFuzzer keeps
 // the input).
+#include "decks/AnkiPackage.h"
+#include "decks/KvtmlReader.h"
+#include "decks/MnemosyneCards.h"
+#include "decks/TextReaders.h"
 #include "store/CsvReader.h"
-#include "tools/decks/AnkiPackage.h"
-#include "tools/decks/KvtmlReader.h"
-#include "tools/decks/MnemosyneCards.h"
-#include "tools/decks/TextReaders.h"
 
 #include <QBuffer>
 #include <QTemporaryFile>

@@ -11,26 +11,26 @@ function(forbid glob pattern why)
 endfunction()
 
 set(broken)
-forbid("store/*" "app/|viewer/|selection/|tools/|ui_|QtWidgets|QWidget|QApplication"
+forbid("store/*" "app/|viewer/|selection/|decks/|print/|banktool/|devtools/|ui_|QtWidgets|QWidget|QApplication"
        "the store knows no windows")
 foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeError)
     forbid("app/${base}.*" "viewer/|selection/" "the base of app/ knows no window of the cards")
 endforeach()
-forbid("tools/bank/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+forbid("banktool/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
        "the bank tool stands on the store, the query builder, the deck readers and printing")
-forbid("tools/decks/*" "app/|viewer/|selection/|tools/bank/|tools/print/|ui_|QtWidgets"
+forbid("decks/*" "app/|viewer/|selection/|banktool/|print/|devtools/|ui_|QtWidgets"
        "the deck readers stand on the store alone")
-forbid("tools/print/*" "app/|viewer/|selection/Frm|tools/bank/|tools/decks/|ui_|QtWidgets|QWidget|QApplication"
+forbid("print/*" "app/|viewer/|selection/Frm|banktool/|decks/|devtools/|ui_|QtWidgets|QWidget|QApplication"
        "printing stands on the store and the query builder alone")
 forbid("selection/QueryBuilder.*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
        "the query builder knows no windows")
-forbid("fuzz/*" "app/|viewer/|selection/|tools/bank/|tools/print/|ui_"
+forbid("fuzz/*" "app/|viewer/|selection/|banktool/|print/|devtools/|ui_"
        "the fuzzers stand on the store and the deck readers")
 # A window's controls are its own; others find them by their layout names.
 forbid("app/*" "ui_FrmMain.h|ui_frmOptions.h|ui_frmSetOptions.h" "a window's controls are its own")
 forbid("viewer/*" "ui_frm" "a window's controls are its own")
 forbid("selection/*" "ui_FrmMain.h|ui_frmAbout.h|ui_frmSplash.h" "a window's controls are its own")
-foreach(folder tests bench tools fuzz)
+foreach(folder tests bench devtools banktool decks print fuzz)
     forbid("${folder}/*" "ui_" "a window's controls are its own")
 endforeach()
 

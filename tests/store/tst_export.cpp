@@ -1,8 +1,8 @@
+#include "decks/DeckFile.h"
+#include "decks/KvtmlReader.h"
 #include "store/Bank.h"
 #include "tests/support/BankToolRun.h"
 #include "tests/support/TestBank.h"
-#include "tools/decks/DeckFile.h"
-#include "tools/decks/KvtmlReader.h"
 
 #include <QFile>
 #include <QProcess>

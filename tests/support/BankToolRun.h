@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tools/bank/BankCommands.h"
+#include "banktool/BankCommands.h"
 
 #include <QFile>
 #include <QString>
@@ -23,7 +23,7 @@ inline BankToolRun bankTool(const QStringList& args) {
     QString err;
     QTextStream o(&out);
     QTextStream e(&err);
-    const int status = tools::runBankCommand(args, o, e);
+    const int status = banktool::runBankCommand(args, o, e);
     o.flush();
     e.flush();
     return {status, out, err};

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/Windows.h"
+#include "devtools/automation/Control.h"
+#include "devtools/automation/MainControls.h"
 #include "store/BankPassword.h"
-#include "tools/automation/Control.h"
-#include "tools/automation/MainControls.h"
 
 #include <QObject>
 #include <QString>

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "decks/Deck.h"
+
+namespace decks {
+
+// Whether a zip's members are those of Mnemosyne's .cards file.
+bool isMnemosyneCards(const QStringList& names);
+
+// The cards of a Mnemosyne .cards file, as Mnemosyne makes them of its facts: front-to-back,
+// both ways, vocabulary, cloze and the card types cloned from them. Throws DeckError when the
+// file is refused.
+void readMnemosyneCards(const QString& path, const CardSink& sink, DeckReport& report);
+
+} // namespace decks
