@@ -8,4 +8,8 @@ namespace banktool {
 // make a bank of it; any other file is left to the store to refuse.
 void requireBank(const QString& path);
 
+// Throws store::BankError when the file given where a deck belongs is a bank, saying how to
+// make a deck of it; any other file is left to the deck readers.
+void requireDeck(const QString& path);
+
 } // namespace banktool

@@ -1,7 +1,6 @@
 #include "banktool/BankCommands.h"
 
 #include "banktool/Commands.h"
-#include "store/BankError.h"
 #include "store/Error.h"
 
 #include <QTextStream>
@@ -11,6 +10,12 @@
 namespace banktool {
 
 namespace {
+
+// A bank, a deck or a card set refused, by the store, the deck library or printing.
+bool isRefusal(const store::Error& error) {
+    return error.number() == store::err::BankRefused || error.number() == store::err::BadDeck ||
+           error.number() == store::err::PrintRefused;
+}
 
 const QList<Command>& commands() {
     static const QList<Command> list = {createCommand(), importCommand(), exportCommand(),
@@ -68,11 +73,13 @@ int runCommand(const Command& command, const QStringList& arguments, QTextStream
         err << "memvane-bank " << command.name << ": " << error.message() << "\n"
             << "Usage: memvane-bank " << command.usage() << "\n";
         return 2;
-    } catch (const store::BankError& error) {
-        err << "memvane-bank " << command.name << ": " << error.what() << "\n";
     } catch (const store::Error& error) {
-        err << "memvane-bank " << command.name << ": error " << error.number() << ": "
-            << error.description() << "\n";
+        // What the user can mend is said as it is; other failures with their number.
+        if (isRefusal(error))
+            err << "memvane-bank " << command.name << ": " << error.what() << "\n";
+        else
+            err << "memvane-bank " << command.name << ": error " << error.number() << ": "
+                << error.description() << "\n";
     }
     return 1;
 }

@@ -1,5 +1,7 @@
 #include "banktool/DeckLine.h"
 
+#include "banktool/BankArgument.h"
+
 #include "decks/DeckFile.h"
 #include "decks/KvtmlReader.h"
 #include "store/BankTable.h"
@@ -94,6 +96,7 @@ DeckLine deckLine(const CommandLine& line) {
 
 qint64 placeDeck(const QString& deck, const DeckLine& options, decks::Placer& placer,
                  decks::DeckReport& report, const store::QuestionSink& sink) {
+    requireDeck(deck);
     qint64 count = 0;
     decks::readDeck(
         deck, options.read,

@@ -20,7 +20,7 @@ struct DeckLine {
 DeckLine deckLine(const CommandLine& line);
 
 // Reads the deck and hands each question its cards become to sink; returns how many. Throws
-// store::BankError for a deck that cannot be read or placed, before the last question is sunk.
+// decks::DeckError for a deck that cannot be read or placed, before the last question is sunk.
 qint64 placeDeck(const QString& deck, const DeckLine& options, decks::Placer& placer,
                  decks::DeckReport& report, const store::QuestionSink& sink);
 

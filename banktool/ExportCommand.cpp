@@ -1,10 +1,9 @@
 #include "banktool/BankArgument.h"
 #include "banktool/Commands.h"
-#include "banktool/DeckWriters.h"
+#include "decks/DeckFile.h"
 #include "store/Bank.h"
-#include "store/NewFile.h"
-#include "store/QuestionCsv.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 
 namespace banktool {
@@ -12,6 +11,38 @@ namespace banktool {
 namespace {
 
 const QString To = QStringLiteral("to");
+
+// The words --to takes, as its help names them.
+const QStringList ToNames = {QStringLiteral("csv"), QStringLiteral("anki"),
+                             QStringLiteral("kvtml")};
+
+// The format --to names, or when it is not given the one the file name asks for.
+decks::Format exportFormat(const QString& fileName, const QString& to) {
+    if (!to.isEmpty())
+        return decks::Format(
+            decks::formatNames().indexOf(oneOf(QStringLiteral("--to"), to, ToNames)));
+    if (const auto format = decks::writtenFormatOf(fileName))
+        return *format;
+    if (QFileInfo(fileName).suffix().compare(u"pdf", Qt::CaseInsensitive) == 0)
+        throw UsageError(QStringLiteral("'%1' asks for a PDF, which export does not write: "
+                                        "memvane-bank print BANK %1 prints the cards")
+                             .arg(fileName));
+    throw UsageError(QStringLiteral("'%1' does not end in .csv, .txt (Anki) or .kvtml; --to csv, "
+                                    "anki or kvtml names the format whatever the name")
+                         .arg(fileName));
+}
+
+// By ID, the guid of each question that came from Anki, to update its note there.
+QHash<qint64, QString> ankiGuids(const QString& bank) {
+    QHash<qint64, QString> guids;
+    const auto identities = store::readIdentities(bank);
+    for (auto it = identities.begin(); it != identities.end(); ++it) {
+        QString& guid = guids[it.value()];
+        if (guid.isEmpty() || it.key() < guid)
+            guid = it.key();
+    }
+    return guids;
+}
 
 } // namespace
 
@@ -28,41 +59,16 @@ Command exportCommand() {
                                 QStringLiteral("FORMAT"))},
             [](const CommandLine& line, QTextStream& out) {
                 const QString& target = line.argument(1);
-                const ExportFormat format = exportFormat(target, line.value(To));
+                const decks::Format format = exportFormat(target, line.value(To));
                 requireBank(line.argument(0));
-                const auto questions = store::readBank(line.argument(0));
-                store::NewFile file(target);
-                QByteArray bytes;
-                QString as;
-                switch (format) {
-                case ExportFormat::Csv:
-                    bytes = store::questionsCsv(questions);
-                    as = QStringLiteral("CSV");
-                    break;
-                case ExportFormat::Anki: {
-                    // A note that came from Anki goes back with its guid, to update it there.
-                    QHash<qint64, QString> guids;
-                    const auto identities = store::readIdentities(line.argument(0));
-                    for (auto it = identities.begin(); it != identities.end(); ++it) {
-                        QString& guid = guids[it.value()];
-                        if (guid.isEmpty() || it.key() < guid)
-                            guid = it.key();
-                    }
-                    bytes = ankiNotes(questions, guids);
-                    as = QStringLiteral("Anki notes");
-                    break;
-                }
-                case ExportFormat::Kvtml:
-                    bytes = kvtmlDocument(questions);
-                    as = QStringLiteral("KVTML");
-                    break;
-                }
-                file.write(bytes);
-                file.place();
+                decks::BankContent bank{store::readBank(line.argument(0)), {}};
+                if (format == decks::Format::Anki)
+                    bank.guids = ankiGuids(line.argument(0));
+                decks::writeDeck(target, format, bank);
                 out << "Exported "
-                    << counted(qint64(questions.size()), QStringLiteral("question"),
+                    << counted(qint64(bank.questions.size()), QStringLiteral("question"),
                                QStringLiteral("questions"))
-                    << " to " << target << " as " << as << ".\n";
+                    << " to " << target << " as " << decks::formatInfo(format).writtenAs << ".\n";
             }};
 }
 

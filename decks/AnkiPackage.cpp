@@ -376,8 +376,9 @@ bool isAnkiPackage(const QStringList& names) {
            (names.contains(Meta) && names.contains(Anki21b));
 }
 
-void readAnkiPackage(const QString& path, const CardSink& sink, DeckReport& report) {
-    const Zip zip(path);
+void readAnkiPackage(const DeckInput& input, const DeckOptions&, const CardSink& sink,
+                     DeckReport& report) {
+    const Zip zip(input.path);
     if (!isAnkiPackage(zip.names()))
         throw DeckError(QString(), QStringLiteral("the zip holds no Anki collection (%1, %2 or "
                                                   "%3 with its meta)")

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decks/Deck.h"
+#include "decks/Formats.h"
 
 namespace decks {
 
@@ -12,6 +12,7 @@ bool isAnkiPackage(const QStringList& names);
 
 // Every card of an Anki package or collection of any Anki version, rendered through its note
 // type's templates as Anki shows it. Throws DeckError when the package is refused.
-void readAnkiPackage(const QString& path, const CardSink& sink, DeckReport& report);
+void readAnkiPackage(const DeckInput& input, const DeckOptions& options, const CardSink& sink,
+                     DeckReport& report);
 
 } // namespace decks

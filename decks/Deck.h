@@ -50,10 +50,8 @@ struct Card {
 
 using CardSink = std::function<void(Card&&)>;
 
+// The formats, in the order of their table (Formats.h).
 enum class Format { Csv, Kvtml, Anki, Tsv, Quizlet, Apkg, Cards };
-
-// The names --from takes, in the order of Format.
-const QStringList& formatNames();
 
 enum class Encoding { Utf8, Latin1, Utf16 };
 
@@ -109,8 +107,5 @@ private:
 };
 
 QString lineText(int line);
-
-// The generator our KVTML export names: its files' texts keep their line breaks.
-inline constexpr QStringView OurKvtmlGenerator = u"memvane-bank";
 
 } // namespace decks

@@ -1,14 +1,11 @@
 #include "decks/DeckFile.h"
 
 #include "decks/AnkiPackage.h"
-#include "decks/KvtmlReader.h"
+#include "decks/AnkiText.h"
 #include "decks/MnemosyneCards.h"
-#include "decks/TextReaders.h"
 #include "decks/Zip.h"
-#include "store/Bank.h"
-#include "store/BankError.h"
 #include "store/CsvReader.h"
-#include "store/QuestionCsv.h"
+#include "store/NewFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -18,22 +15,6 @@
 namespace decks {
 
 namespace {
-
-// Our own CSV: each row is a card that carries its ID, topic, sets and marks.
-void readOwnCsv(QIODevice& file, const CardSink& sink) {
-    store::QuestionReader reader([&](const store::Question& q) {
-        Card card;
-        card.question = q.question.value_or(QString());
-        card.answer = q.answer.value_or(QString());
-        if (q.category)
-            card.names.push_back({Name::Topic, *q.category});
-        card.where = QStringLiteral("ID %1").arg(q.id);
-        card.own = q;
-        sink(std::move(card));
-    });
-    readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
-    reader.finish();
-}
 
 bool isUtf16(const QByteArray& head) {
     return head.startsWith("\xff\xfe") || head.startsWith("\xfe\xff") ||
@@ -73,50 +54,44 @@ std::optional<FoundFormat> zipFormat(const QString& path) {
     return std::nullopt;
 }
 
-} // namespace
-
-const QStringList& formatNames() {
-    static const QStringList names = {QStringLiteral("csv"),     QStringLiteral("kvtml"),
-                                      QStringLiteral("anki"),    QStringLiteral("tsv"),
-                                      QStringLiteral("quizlet"), QStringLiteral("apkg"),
-                                      QStringLiteral("cards")};
-    return names;
-}
-
-QString kindText(Name::Kind kind) {
-    switch (kind) {
-    case Name::Lesson:
-        return QStringLiteral("lesson");
-    case Name::Deck:
-        return QStringLiteral("deck");
-    case Name::Tag:
-        return QStringLiteral("tag");
-    case Name::NoteType:
-        return QStringLiteral("note type");
-    case Name::Set:
-        return QStringLiteral("set");
-    case Name::Topic:
-        break;
+// What a format guessed from the name made of the file: a refusal when most of it did not fit,
+// naming the options that would read it.
+void judgeGuess(const QString& path, const DeckReport& report, qint64 cards) {
+    const auto skipped = qint64(report.skipped.size());
+    const QString read =
+        QStringLiteral("%1 was read as %2 (%3)").arg(path, formatTitle(report.format), report.how);
+    if (cards == 0 && skipped == 0)
+        return;
+    if (skipped > cards) {
+        const auto& [where, why] = report.skipped.front();
+        throw DeckError(
+            QString(),
+            QStringLiteral("%1, but %2 of its %3 lines or entries gave no card (first %4: %5), "
+                           "so it is no deck of that format. --from %6 reads it as %2 all the "
+                           "same; the formats memvane-bank knows are %7. Nothing was written.")
+                .arg(read)
+                .arg(skipped)
+                .arg(skipped + cards)
+                .arg(where, why, formatInfo(report.format).name, knownFormats()));
     }
-    return QStringLiteral("topic");
+    if (report.crowded) {
+        throw DeckError(
+            QString(),
+            QStringLiteral("%1, but %2 split by %3 into %4 fields, as if several cards stood on "
+                           "a line. A Quizlet export with other separators is read by --from "
+                           "quizlet --card-separator %3 --field-separator %5; --from %6 reads it "
+                           "as %7 all the same. Nothing was written.")
+                .arg(read,
+                     cards == 1 ? QStringLiteral("its one line is")
+                                : QStringLiteral("its lines are each"),
+                     report.crowded->separator)
+                .arg(report.crowded->fields)
+                .arg(report.crowded->inner, formatInfo(report.format).name,
+                     formatTitle(report.format)));
+    }
 }
 
-QString lineText(int line) {
-    return QStringLiteral("line %1").arg(line);
-}
-
-QString formatTitle(Format format) {
-    static const QStringList titles = {
-        QStringLiteral("our CSV"),        QStringLiteral("KVTML"),
-        QStringLiteral("Anki text"),      QStringLiteral("Mnemosyne tab-separated text"),
-        QStringLiteral("Quizlet text"),   QStringLiteral("Anki package"),
-        QStringLiteral("Mnemosyne cards")};
-    return titles.value(int(format));
-}
-
-QString knownFormats() {
-    return formatNames().join(QStringLiteral(", "));
-}
+} // namespace
 
 std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& path) {
     if (Zip::looksLikeZip(head))
@@ -156,60 +131,15 @@ std::optional<FoundFormat> findFormat(const QByteArray& head, const QString& pat
     return std::nullopt;
 }
 
-namespace {
-
-// What a format guessed from the name made of the file: a refusal when most of it did not fit,
-// naming the options that would read it.
-void judgeGuess(const QString& path, const DeckReport& report, qint64 cards) {
-    const auto skipped = qint64(report.skipped.size());
-    const QString read =
-        QStringLiteral("%1 was read as %2 (%3)").arg(path, formatTitle(report.format), report.how);
-    if (cards == 0 && skipped == 0)
-        return;
-    if (skipped > cards) {
-        const auto& [where, why] = report.skipped.front();
-        throw store::BankError(
-            QStringLiteral("%1, but %2 of its %3 lines or entries gave no card (first %4: %5), "
-                           "so it is no deck of that format. --from %6 reads it as %2 all the "
-                           "same; the formats memvane-bank knows are %7. Nothing was written.")
-                .arg(read)
-                .arg(skipped)
-                .arg(skipped + cards)
-                .arg(where, why, formatNames()[int(report.format)], knownFormats()));
-    }
-    if (report.crowded) {
-        throw store::BankError(
-            QStringLiteral("%1, but %2 split by %3 into %4 fields, as if several cards stood on "
-                           "a line. A Quizlet export with other separators is read by --from "
-                           "quizlet --card-separator %3 --field-separator %5; --from %6 reads it "
-                           "as %7 all the same. Nothing was written.")
-                .arg(read,
-                     cards == 1 ? QStringLiteral("its one line is")
-                                : QStringLiteral("its lines are each"),
-                     report.crowded->separator)
-                .arg(report.crowded->fields)
-                .arg(report.crowded->inner, formatNames()[int(report.format)],
-                     formatTitle(report.format)));
-    }
-}
-
-} // namespace
-
 void readDeck(const QString& path, const DeckOptions& options, const CardSink& sink,
               DeckReport& report) {
     QFile file(path);
     if (QFileInfo(path).isDir())
-        throw store::BankError(QStringLiteral("cannot read '%1': it is a folder").arg(path));
+        throw DeckError(QString(), QStringLiteral("cannot read '%1': it is a folder").arg(path));
     if (!file.open(QIODevice::ReadOnly))
-        throw store::BankError(
-            QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
+        throw DeckError(QString(),
+                        QStringLiteral("cannot read '%1': %2").arg(path, file.errorString()));
     const QByteArray head = file.peek(4096);
-    // A bank is no text: its bytes are ciphered.
-    if (head.contains('\0') && !head.startsWith("\xff\xfe") && !head.startsWith("\xfe\xff") &&
-        !Zip::looksLikeZip(head) && store::isBank(path))
-        throw store::BankError(QStringLiteral("'%1' is a question bank, not a deck: memvane-bank "
-                                              "export %1 DECK.csv writes its questions as a deck")
-                                   .arg(path));
     std::optional<Format> format = options.format;
     bool guessed = false;
     if (format) {
@@ -219,11 +149,13 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
         report.how = found->how;
         guessed = !found->byContent;
     } else {
-        throw store::BankError(
+        throw DeckError(
+            QString(),
             QStringLiteral("'%1' is in no format memvane-bank knows (%2); --from names it")
                 .arg(path, knownFormats()));
     }
     report.format = *format;
+    const FormatInfo& info = formatInfo(*format);
     qint64 cards = 0;
     const CardSink counted = [&](Card&& card) {
         ++cards;
@@ -232,7 +164,7 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     try {
         QBuffer buffer;
         QIODevice* text = &file;
-        if (*format != Format::Kvtml && *format != Format::Apkg && *format != Format::Cards) {
+        if (info.input == FormatInfo::Text) {
             if (options.encoding != Encoding::Utf8) {
                 buffer.setData(recoded(file, options.encoding));
                 buffer.open(QIODevice::ReadOnly);
@@ -242,42 +174,21 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
                                                             "--encoding utf-16 reads it"));
             }
         }
-        switch (*format) {
-        case Format::Csv:
-            readOwnCsv(*text, counted);
-            break;
-        case Format::Kvtml:
-            readKvtml(*text, options, counted, report);
-            break;
-        case Format::Anki:
-            readAnki(*text, options, counted, report);
-            break;
-        case Format::Tsv:
-            readMnemosyne(*text, counted, report);
-            break;
-        case Format::Quizlet:
-            readQuizlet(*text, options, counted, report);
-            break;
-        case Format::Apkg:
-            readAnkiPackage(path, counted, report);
-            break;
-        case Format::Cards:
-            readMnemosyneCards(path, counted, report);
-            break;
-        }
+        info.read(DeckInput{*text, path}, options, counted, report);
     } catch (const store::CsvError& error) {
         QString reason = error.reason();
         if (reason.contains(u"UTF-8"))
             reason += QStringLiteral(" (--encoding latin1 or utf-16 says what it is)");
-        throw store::BankError(
-            QStringLiteral("%1, line %2: %3").arg(path).arg(error.line()).arg(reason));
+        throw DeckError(QString(),
+                        QStringLiteral("%1, line %2: %3").arg(path).arg(error.line()).arg(reason));
     } catch (const DeckError& error) {
-        throw store::BankError(QStringLiteral("%1, %2").arg(path, error.description()));
+        throw DeckError(QString(), QStringLiteral("%1, %2").arg(path, error.description()));
     }
     if (cards == 0 && !report.skipped.empty()) {
         const auto& [where, why] = report.skipped.front();
         const qsizetype n = qsizetype(report.skipped.size());
-        throw store::BankError(
+        throw DeckError(
+            QString(),
             (n == 1 ? QStringLiteral("%1 gives no card: its one card%2 (%3) was skipped for "
                                      "%4. Nothing was written.")
                     : QStringLiteral("%1 gives no card: each of its %2 lines or entries was "
@@ -287,6 +198,24 @@ void readDeck(const QString& path, const DeckOptions& options, const CardSink& s
     // A format its content shows is no guess: only one taken from the name is doubted.
     if (guessed)
         judgeGuess(path, report, cards);
+}
+
+std::optional<Format> writtenFormatOf(const QString& fileName) {
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    for (size_t i = 0; i < formats().size(); ++i) {
+        if (formats()[i].write && formats()[i].suffix == suffix)
+            return Format(i);
+    }
+    return std::nullopt;
+}
+
+void writeDeck(const QString& path, Format format, const BankContent& bank) {
+    const FormatInfo& info = formatInfo(format);
+    if (!info.write)
+        throw DeckError(QString(), QStringLiteral("%1 is read, never written").arg(info.title));
+    store::NewFile file(path);
+    file.write(info.write(bank));
+    file.place();
 }
 
 } // namespace decks

@@ -1,5 +1,7 @@
 #include "decks/KvtmlReader.h"
 
+#include "decks/KvtmlWriter.h"
+
 #include <QHash>
 #include <QIODevice>
 #include <QXmlStreamReader>
@@ -429,9 +431,9 @@ QString sideText(const KvtmlSide& side) {
                : QStringLiteral("the %1 of %2").arg(kvtmlPartNames()[side.part - 1], id);
 }
 
-void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink,
+void readKvtml(const DeckInput& input, const DeckOptions& options, const CardSink& sink,
                DeckReport& report) {
-    Kvtml kvtml(file, options.sides);
+    Kvtml kvtml(input.text, options.sides);
     std::deque<Entry> entries = kvtml.read();
     refuseOneSided(entries, options.sides, kvtml.counts());
     // KDE's programs keep an entry in one lesson: a card in several lessons is written as

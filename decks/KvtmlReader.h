@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decks/Deck.h"
+#include "decks/Formats.h"
 
 #include <optional>
 
@@ -11,7 +11,7 @@ namespace decks {
 // KDE's vocabulary files, KVTML 2.0 (with the early 2.0 way of writing lessons) and KVTML 1.
 // Cards go to the sink in the order of the file's entries, once its lessons are known.
 // Throws DeckError for a deck with text on one of the two sides only.
-void readKvtml(QIODevice& file, const DeckOptions& options, const CardSink& sink,
+void readKvtml(const DeckInput& input, const DeckOptions& options, const CardSink& sink,
                DeckReport& report);
 
 // The words --sides takes besides identifier numbers, in the order of KvtmlSide::Part from

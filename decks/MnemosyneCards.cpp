@@ -118,8 +118,9 @@ bool isMnemosyneCards(const QStringList& names) {
     return names.contains(CardsXml);
 }
 
-void readMnemosyneCards(const QString& path, const CardSink& sink, DeckReport& report) {
-    const Zip zip(path);
+void readMnemosyneCards(const DeckInput& input, const DeckOptions&, const CardSink& sink,
+                        DeckReport& report) {
+    const Zip zip(input.path);
     if (!isMnemosyneCards(zip.names()))
         throw DeckError(QString(), QStringLiteral("the zip holds no cards.xml"));
     for (const QString& name : zip.names()) {

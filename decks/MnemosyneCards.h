@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decks/Deck.h"
+#include "decks/Formats.h"
 
 namespace decks {
 
@@ -10,6 +10,7 @@ bool isMnemosyneCards(const QStringList& names);
 // The cards of a Mnemosyne .cards file, as Mnemosyne makes them of its facts: front-to-back,
 // both ways, vocabulary, cloze and the card types cloned from them. Throws DeckError when the
 // file is refused.
-void readMnemosyneCards(const QString& path, const CardSink& sink, DeckReport& report);
+void readMnemosyneCards(const DeckInput& input, const DeckOptions& options, const CardSink& sink,
+                        DeckReport& report);
 
 } // namespace decks

@@ -1,6 +1,5 @@
 #include "decks/Placement.h"
 
-#include "store/BankError.h"
 #include "store/Categories.h"
 #include "store/SetNames.h"
 
@@ -229,7 +228,8 @@ void Placer::finish() const {
         if (m_mapUsed[i])
             continue;
         const QString& name = m_placement.map[i].first;
-        throw store::BankError(
+        throw DeckError(
+            QString(),
             m_names.empty()
                 ? QStringLiteral("--map: no card of the deck has a lesson, deck or tag, so none "
                                  "is named '%1'. Nothing was written.")
@@ -241,7 +241,8 @@ void Placer::finish() const {
     if (m_unplaced == 0)
         return;
     const QString names = nameLines(true);
-    throw store::BankError(
+    throw DeckError(
+        QString(),
         QStringLiteral("%1 no topic: no lesson, deck or tag of theirs is one of the fifteen "
                        "topics, and no --map or --category gives one. %2--map \"NAME=TOPIC\" "
                        "maps a name to a topic, --category TOPIC gives the rest one. Nothing was "

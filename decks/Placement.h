@@ -29,7 +29,7 @@ public:
     // The question the card becomes; nullopt when it has no topic or repeats an earlier card.
     std::optional<store::Question> place(const Card& card, DeckReport& report);
 
-    // Throws store::BankError when a --map name is none of the deck's or some cards had no
+    // Throws DeckError when a --map name is none of the deck's or some cards had no
     // topic, listing the names.
     void finish() const;
 

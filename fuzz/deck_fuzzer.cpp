@@ -1,13 +1,9 @@
-// Feeds arbitrary bytes to the deck readers: the first byte picks KVTML, Anki text, Mnemosyne's
-// tab-separated text, a Quizlet export, an Anki package or a Mnemosyne .cards file, the rest is
-// the file. DeckError and CsvError are the
-// expected outcome for text they do not accept; any other exception is a finding, and so is a
-// card without a question or an answer, or a reason without words (abort, so libFuzzer keeps
-// the input).
-#include "decks/AnkiPackage.h"
-#include "decks/KvtmlReader.h"
-#include "decks/MnemosyneCards.h"
-#include "decks/TextReaders.h"
+// Feeds arbitrary bytes to the deck readers of the format table: the first byte picks KVTML,
+// Anki text, Mnemosyne's tab-separated text, a Quizlet export, an Anki package or a Mnemosyne
+// .cards file, the rest is the file. DeckError and CsvError are the expected outcome for text
+// they do not accept; any other exception is a finding, and so is a card without a question or
+// an answer, or a reason without words (abort, so libFuzzer keeps the input).
+#include "decks/Formats.h"
 #include "store/CsvReader.h"
 
 #include <QBuffer>
@@ -32,12 +28,16 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0)
         return 0;
-    const int format = data[0] % 6;
+    // Every format but our CSV, which the CSV fuzzer takes.
+    const auto format = decks::Format(1 + data[0] % 6);
+    const decks::FormatInfo& info = decks::formatInfo(format);
     const QByteArray deck(reinterpret_cast<const char*>(data) + 1, qsizetype(size - 1));
     QBuffer file;
     file.setData(deck);
     file.open(QIODevice::ReadOnly);
     decks::DeckOptions options;
+    if (format == decks::Format::Quizlet)
+        options.fieldSeparator = QStringLiteral(";");
     decks::DeckReport report;
     const decks::CardSink check = [&](decks::Card&& card) {
         if (card.question.trimmed().isEmpty() || card.answer.trimmed().isEmpty())
@@ -47,30 +47,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     };
     // The package readers open a file by its name.
     QTemporaryFile package;
-    if (format >= 4 && (!package.open() || package.write(deck) != deck.size() || !package.flush()))
+    if (info.input == decks::FormatInfo::Package &&
+        (!package.open() || package.write(deck) != deck.size() || !package.flush()))
         fail("cannot write the package to a file", deck);
     try {
-        switch (format) {
-        case 0:
-            decks::readKvtml(file, options, check, report);
-            break;
-        case 1:
-            decks::readAnki(file, options, check, report);
-            break;
-        case 2:
-            decks::readMnemosyne(file, check, report);
-            break;
-        case 3:
-            options.fieldSeparator = QStringLiteral(";");
-            decks::readQuizlet(file, options, check, report);
-            break;
-        case 4:
-            decks::readAnkiPackage(package.fileName(), check, report);
-            break;
-        default:
-            decks::readMnemosyneCards(package.fileName(), check, report);
-            break;
-        }
+        info.read(decks::DeckInput{file, package.fileName()}, options, check, report);
     } catch (const decks::DeckError& e) {
         if (e.reason().isEmpty())
             fail("a DeckError without a reason", deck);

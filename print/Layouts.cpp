@@ -3,7 +3,7 @@
 #include "print/CardSet.h"
 #include "print/FitText.h"
 #include "print/FontCoverage.h"
-#include "store/BankError.h"
+#include "print/PrintError.h"
 
 #include <QPen>
 
@@ -59,12 +59,12 @@ void checkLength(const Card& card, bool withAnswer) {
          {std::pair{"question", &card.question}, std::pair{"answer", &card.answer},
           std::pair{"topic", &card.topic}}) {
         if ((withAnswer || text != &card.answer) && text->size() > MaxCharacters)
-            throw store::BankError(QStringLiteral("card %1: its %2 has %3 characters, more than "
-                                                  "any card shows (%4); nothing was written")
-                                       .arg(card.id)
-                                       .arg(QString::fromLatin1(what))
-                                       .arg(text->size())
-                                       .arg(MaxCharacters));
+            throw PrintError(QStringLiteral("card %1: its %2 has %3 characters, more than "
+                                            "any card shows (%4); nothing was written")
+                                 .arg(card.id)
+                                 .arg(QString::fromLatin1(what))
+                                 .arg(text->size())
+                                 .arg(MaxCharacters));
     }
 }
 

@@ -1,6 +1,6 @@
 #include "print/Paper.h"
 
-#include "store/BankError.h"
+#include "print/PrintError.h"
 
 #include <cstdlib>
 #include <memory>
@@ -31,7 +31,7 @@ Paper paperNamed(const QString& name) {
         return a4();
     if (name.compare(QStringLiteral("letter"), Qt::CaseInsensitive) == 0)
         return {QPageSize(QPageSize::Letter), QStringLiteral("Letter")};
-    throw store::BankError(QStringLiteral("unknown paper '%1': choose a4 or letter").arg(name));
+    throw PrintError(QStringLiteral("unknown paper '%1': choose a4 or letter").arg(name));
 }
 
 Paper systemPaper() {

@@ -15,7 +15,7 @@ struct Paper {
     double height() const { return size.size(QPageSize::Millimeter).height(); }
 };
 
-// "a4" or "letter"; throws BankError for any other name.
+// "a4" or "letter"; throws PrintError for any other name.
 Paper paperNamed(const QString& name);
 
 // The system's paper as libpaper reads it (PAPERSIZE, then /etc/papersize), else A4.

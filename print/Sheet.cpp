@@ -1,6 +1,6 @@
 #include "print/Sheet.h"
 
-#include "store/BankError.h"
+#include "print/PrintError.h"
 
 #include <QPen>
 
@@ -43,7 +43,7 @@ CardSize cardSize(const QString& name) {
         return {74, 52};
     if (name == u"business")
         return {85, 55};
-    throw store::BankError(
+    throw PrintError(
         QStringLiteral("unknown card '%1': choose index, a7, a8 or business").arg(name));
 }
 
@@ -57,10 +57,10 @@ Grid cardGrid(const Paper& paper, CardSize card, int columns) {
     const Grid upright = fit(paper, card.height, card.width, columns);
     const Grid& best = upright.perPage() > across.perPage() ? upright : across;
     if (best.perPage() == 0)
-        throw store::BankError(QStringLiteral("a card of %1 x %2 mm does not fit on %3 paper")
-                                   .arg(card.width)
-                                   .arg(card.height)
-                                   .arg(paper.name));
+        throw PrintError(QStringLiteral("a card of %1 x %2 mm does not fit on %3 paper")
+                             .arg(card.width)
+                             .arg(card.height)
+                             .arg(paper.name));
     return best;
 }
 

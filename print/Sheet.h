@@ -22,7 +22,7 @@ struct CardSize {
     double height = 0;
 };
 
-// index (3x5 in), a7, a8 or business; throws BankError for any other name.
+// index (3x5 in), a7, a8 or business; throws PrintError for any other name.
 CardSize cardSize(const QString& name);
 
 // The edge a duplex printer turns the sheet over.

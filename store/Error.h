@@ -46,9 +46,10 @@ constexpr int BankExists = 3204;
 constexpr int NotSupported = 3251; // a table the record set cannot address
 constexpr int Locked = 3260;
 constexpr int ItemNotFound = 3265;
-constexpr int BadCsv = 3274;      // a CSV file the bank tool cannot read
-constexpr int BankRefused = 3275; // a bank file the bank tool will not read or write
-constexpr int BadDeck = 3276;     // a deck of another flash-card program that cannot be read
+constexpr int BadCsv = 3274;       // a CSV file the bank tool cannot read
+constexpr int BankRefused = 3275;  // a bank file the bank tool will not read or write
+constexpr int BadDeck = 3276;      // a deck of another flash-card program that cannot be read
+constexpr int PrintRefused = 3277; // a card set that cannot be laid out on paper as asked
 } // namespace err
 
 } // namespace store

@@ -1,26 +1,15 @@
-#include "decks/TextReaders.h"
+#include "decks/AnkiText.h"
 
 #include "decks/CardParts.h"
 #include "decks/Html.h"
+#include "decks/TextInput.h"
 #include "store/CsvReader.h"
+#include "store/SetNames.h"
 
 #include <QIODevice>
 #include <QRegularExpression>
-#include <QStringDecoder>
 
 namespace decks {
-
-void readInPieces(QIODevice& file, const std::function<void(QByteArrayView)>& feed) {
-    QByteArray piece(PieceBytes, Qt::Uninitialized);
-    for (;;) {
-        const qint64 read = file.read(piece.data(), PieceBytes);
-        if (read < 0)
-            throw DeckError(QString(), file.errorString());
-        if (read == 0)
-            break;
-        feed(QByteArrayView(piece.constData(), read));
-    }
-}
 
 namespace {
 
@@ -81,22 +70,6 @@ int columnNumber(const QString& key, const QString& value, int line) {
     return column;
 }
 
-QString decoded(QByteArrayView bytes, int line) {
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
-        throw DeckError(lineText(line), QStringLiteral("the text is not UTF-8 (--encoding "
-                                                       "latin1 or utf-16 says what it is)"));
-    for (const QChar c : text) {
-        if ((c.unicode() < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') || c.unicode() == 0x7f)
-            throw DeckError(lineText(line),
-                            QStringLiteral("a control character (U+%1) that is "
-                                           "no text")
-                                .arg(QString::number(c.unicode(), 16).toUpper(), 4, u'0'));
-    }
-    return text;
-}
-
 // The separator Anki would guess from a line: a tab, else a semicolon, else a comma.
 char guessSeparator(const QByteArray& text) {
     qsizetype at = 0;
@@ -141,62 +114,55 @@ DeckReport::Crowded crowding(char separator, const QStringList& fields, int aver
             inner, average};
 }
 
-// "does not split its one line", "splits none of its 3 lines".
-QString splitsNone(int n, const char* what) {
-    return n == 1 ? QStringLiteral("does not split its one %1").arg(QLatin1String(what))
-                  : QStringLiteral("splits none of its %1 %2s").arg(n).arg(QLatin1String(what));
-}
-
-// A card of the question and the answer fields, or the reason it is none.
-void take(Card&& card, const CardSink& sink, DeckReport& report) {
-    if (card.question.trimmed().isEmpty() || card.answer.trimmed().isEmpty()) {
-        report.skipped.emplace_back(card.where, card.question.trimmed().isEmpty()
-                                                    ? QStringLiteral("no question")
-                                                    : QStringLiteral("no answer"));
-        return;
+// HTML with no tab, line end or double quote left, so no field needs quoting.
+QString html(const QString& text) {
+    QString out;
+    out.reserve(text.size() + text.size() / 8);
+    for (const QChar c : text) {
+        switch (c.unicode()) {
+        case '&':
+            out += QStringLiteral("&amp;");
+            break;
+        case '<':
+            out += QStringLiteral("&lt;");
+            break;
+        case '>':
+            out += QStringLiteral("&gt;");
+            break;
+        case '"':
+            out += QStringLiteral("&quot;");
+            break;
+        case '\t':
+            out += QStringLiteral("&#9;");
+            break;
+        case '\r':
+            out += QStringLiteral("&#13;");
+            break;
+        case '\n':
+            out += QStringLiteral("<br>");
+            break;
+        default:
+            out += c;
+        }
     }
-    sink(std::move(card));
+    return out;
 }
 
-// Lines of a whole text, however they end, each with its number.
-template <typename Each> void eachLine(const QString& text, Each each) {
-    int number = 1;
-    qsizetype at = 0;
-    while (at <= text.size()) {
-        qsizetype end = at;
-        while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
-            ++end;
-        each(QStringView(text).mid(at, end - at), number++);
-        if (end < text.size() && text[end] == u'\r' && end + 1 < text.size() &&
-            text[end + 1] == u'\n')
-            ++end;
-        at = end + 1;
-    }
+// Anki's tags are separated by blanks and hold none.
+QString tag(const QString& name) {
+    QString out;
+    for (const QChar c : name.trimmed())
+        out += c.isSpace() ? u'_' : c;
+    return out;
 }
 
-QString wholeText(QIODevice& file) {
-    QByteArray bytes = file.readAll();
-    if (bytes.startsWith("\xef\xbb\xbf"))
-        bytes.remove(0, 3);
-    // Decoded line by line, so that a fault names its line.
-    QString text;
-    int line = 1;
-    qsizetype at = 0;
-    while (at < bytes.size()) {
-        qsizetype end = at;
-        while (end < bytes.size() && bytes[end] != '\n' && bytes[end] != '\r')
-            ++end;
-        if (end < bytes.size())
-            end += bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1;
-        text += decoded(QByteArrayView(bytes).sliced(at, end - at), line++);
-        at = end;
-    }
-    return text;
-}
-
-QString escapes(QString separator) {
-    return separator.replace(QStringLiteral("\\t"), QStringLiteral("\t"))
-        .replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+// A field that is not HTML is quoted as RFC 4180 says when it must be.
+QString field(const QString& text) {
+    if (!text.contains(u'"') && !text.contains(u'\t') && !text.contains(u'\n') &&
+        !text.contains(u'\r'))
+        return text;
+    QString quoted = text;
+    return u'"' + quoted.replace(u'"', QStringLiteral("\"\"")) + u'"';
 }
 
 } // namespace
@@ -206,8 +172,9 @@ bool isAnkiHeader(const QByteArray& start) {
     return headerLine(QString::fromUtf8(end < 0 ? start : start.left(end))).has_value();
 }
 
-void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
+void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
               DeckReport& report) {
+    QIODevice& file = input.text;
     AnkiHeader header;
     QStringList columns;
     int line = 0;
@@ -342,80 +309,21 @@ void readAnki(QIODevice& file, const DeckOptions& options, const CardSink& sink,
                                        .arg(separatorName(separator), splitsNone(records, "line")));
 }
 
-void readMnemosyne(QIODevice& file, const CardSink& sink, DeckReport& report) {
-    const QString text = wholeText(file);
-    int lines = 0;
-    int cards = 0;
-    eachLine(text, [&](QStringView line, int number) {
-        if (line.trimmed().isEmpty())
-            return;
-        ++lines;
-        const QList<QStringView> fields = line.split(u'\t');
-        Card card;
-        card.where = lineText(number);
-        if (fields.size() < 2) {
-            report.skipped.emplace_back(card.where,
-                                        QStringLiteral("one field only: no tab splits it"));
-            return;
-        }
-        card.question = decodeEntities(fields[0].toString(), true).trimmed();
-        QStringList answer;
-        for (qsizetype i = 1; i < fields.size(); ++i) {
-            if (!fields[i].trimmed().isEmpty())
-                answer << decodeEntities(fields[i].toString(), true).trimmed();
-        }
-        card.answer = answer.join(u'\n');
-        ++cards;
-        take(std::move(card), sink, report);
-    });
-    if (cards == 0 && lines > 0)
-        throw DeckError(QString(), QStringLiteral("a tab %1 into question and "
-                                                  "answer")
-                                       .arg(splitsNone(lines, "line")));
-}
-
-void readQuizlet(QIODevice& file, const DeckOptions& options, const CardSink& sink,
-                 DeckReport& report) {
-    const QString fieldSeparator = escapes(options.fieldSeparator);
-    const QString cardSeparator = escapes(options.cardSeparator);
-    if (fieldSeparator.isEmpty() || cardSeparator.isEmpty())
-        throw DeckError(QString(), QStringLiteral("an empty separator splits nothing"));
-    QString text = wholeText(file);
-    if (cardSeparator.contains(u'\n'))
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    int cards = 0;
-    int pieces = 0;
-    int line = 1;
-    qsizetype at = 0;
-    while (at <= text.size()) {
-        qsizetype end = text.indexOf(cardSeparator, at);
-        if (end < 0)
-            end = text.size();
-        const QStringView piece = QStringView(text).mid(at, end - at);
-        Card card;
-        card.where = lineText(line);
-        line += int(piece.count(u'\n') + QStringView(cardSeparator).count(u'\n'));
-        at = end + cardSeparator.size();
-        if (piece.trimmed().isEmpty())
-            continue;
-        ++pieces;
-        const qsizetype split = piece.indexOf(fieldSeparator);
-        if (split < 0) {
-            report.skipped.emplace_back(card.where,
-                                        QStringLiteral("no field separator between term and "
-                                                       "definition"));
-            continue;
-        }
-        card.question = piece.first(split).trimmed().toString();
-        card.answer = piece.sliced(split + fieldSeparator.size()).trimmed().toString();
-        ++cards;
-        take(std::move(card), sink, report);
+QByteArray writeAnkiNotes(const BankContent& bank) {
+    QString text = QStringLiteral("#separator:tab\n#html:true\n#deck:Memvane\n"
+                                  "#guid column:1\n#tags column:4\n");
+    for (const store::Question& q : bank.questions) {
+        QStringList tags;
+        if (const QString topic = tag(q.category.value_or(QString())); !topic.isEmpty())
+            tags << topic;
+        for (const QString& name : store::setNames(q))
+            tags << tag(name);
+        const QString guid = bank.guids.value(q.id, QStringLiteral("memvane-%1").arg(q.id));
+        text += QStringLiteral("%1\t%2\t%3\t%4\n")
+                    .arg(field(guid), html(q.question.value_or(QString())),
+                         html(q.answer.value_or(QString())), field(tags.join(u' ')));
     }
-    if (cards == 0 && pieces > 0)
-        throw DeckError(QString(), QStringLiteral("the field separator %1 into term "
-                                                  "and definition; --field-separator and "
-                                                  "--card-separator name the export's")
-                                       .arg(splitsNone(pieces, "card")));
+    return text.toUtf8();
 }
 
 } // namespace decks

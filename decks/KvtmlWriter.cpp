@@ -1,7 +1,5 @@
-#include "banktool/DeckWriters.h"
+#include "decks/KvtmlWriter.h"
 
-#include "decks/Deck.h"
-#include "store/BankError.h"
 #include "store/Categories.h"
 #include "store/SetNames.h"
 
@@ -9,7 +7,7 @@
 
 #include <map>
 
-namespace banktool {
+namespace decks {
 
 namespace {
 
@@ -35,7 +33,8 @@ std::optional<char32_t> unwritable(const QString& text) {
 
 void checkText(const store::Question& q, const char* side, const std::optional<QString>& text) {
     if (const auto c = unwritable(text.value_or(QString())))
-        throw store::BankError(
+        throw DeckError(
+            QString(),
             QStringLiteral("question %1: its %2 holds the character U+%3, which KVTML cannot hold")
                 .arg(q.id)
                 .arg(QLatin1String(side))
@@ -124,7 +123,8 @@ void writeLesson(QXmlStreamWriter& xml, const QString& name,
 
 } // namespace
 
-QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
+QByteArray writeKvtml(const BankContent& bank) {
+    const std::vector<store::Question>& questions = bank.questions;
     for (const store::Question& q : questions) {
         checkText(q, "question", q.question);
         checkText(q, "answer", q.answer);
@@ -142,7 +142,7 @@ QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
     xml.writeAttribute(QStringLiteral("version"), QStringLiteral("2.0"));
 
     xml.writeStartElement(QStringLiteral("information"));
-    xml.writeTextElement(QStringLiteral("generator"), decks::OurKvtmlGenerator.toString());
+    xml.writeTextElement(QStringLiteral("generator"), OurKvtmlGenerator.toString());
     xml.writeTextElement(QStringLiteral("title"), QStringLiteral("Memvane"));
     xml.writeEndElement();
 
@@ -179,4 +179,4 @@ QByteArray kvtmlDocument(const std::vector<store::Question>& questions) {
     return bytes;
 }
 
-} // namespace banktool
+} // namespace decks
