@@ -3,6 +3,7 @@
 #include "store/Bank.h"
 #include "store/BankTable.h"
 #include "store/Categories.h"
+#include "store/Counted.h"
 #include "store/Schema.h"
 
 #include <QMap>
@@ -55,8 +56,8 @@ void check(const CommandLine& line, QTextStream& out) {
     out << "\nNull texts: " << nullTexts << "\n";
     out << (indexOff == 0 ? QStringLiteral("Index = ID in every question.\n")
                           : QStringLiteral("Index differs from ID in %1.\n")
-                                .arg(counted(indexOff, QStringLiteral("question"),
-                                             QStringLiteral("questions"))));
+                                .arg(store::counted(indexOff, QStringLiteral("question"),
+                                                    QStringLiteral("questions"))));
     out << (added                        ? QStringLiteral("Start-up index: added.\n")
             : store::hasStartIndex(bank) ? QStringLiteral("Start-up index: present.\n")
                                          : QStringLiteral("Start-up index: missing; memvane-bank "

@@ -48,10 +48,6 @@ QString topicWord(const QString& what, const QString& word) {
                          .arg(what, word, store::closestCategory(word)));
 }
 
-QString counted(qint64 n, const QString& one, const QString& many) {
-    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
-}
-
 QString Command::usage() const {
     QString text = name;
     if (!options.isEmpty())

@@ -56,9 +56,6 @@ QString oneOf(const QString& what, const QString& word, const QStringList& choic
 // One of the fifteen topics in any case, as the bank spells it; throws UsageError otherwise.
 QString topicWord(const QString& what, const QString& word);
 
-// "1 question", "2 questions".
-QString counted(qint64 n, const QString& one, const QString& many);
-
 // One command of memvane-bank. Its run reports to out and throws store::Error (BankError for
 // what the user can mend) or UsageError.
 struct Command {

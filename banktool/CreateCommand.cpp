@@ -3,6 +3,7 @@
 #include "decks/DeckFile.h"
 #include "store/Bank.h"
 #include "store/BankError.h"
+#include "store/Counted.h"
 
 #include <QTextStream>
 
@@ -34,12 +35,12 @@ Command createCommand() {
                     qint64 count = 0;
                     questions([&](const store::Question&) { ++count; });
                     out << readLine(deck, report) << "Would create " << line.argument(1) << " with "
-                        << counted(count, "question", "questions") << ", skip "
+                        << store::counted(count, "question", "questions") << ", skip "
                         << report.skipped.size() << "; nothing was written.\n";
                 } else {
                     const qint64 count = store::createBank(line.argument(1), questions);
                     out << readLine(deck, report) << "Created " << line.argument(1) << " with "
-                        << counted(count, "question", "questions") << ", skipped "
+                        << store::counted(count, "question", "questions") << ", skipped "
                         << report.skipped.size() << ".\n";
                 }
                 out << deckReport(report, placer, options.dryRun);

@@ -5,6 +5,7 @@
 #include "decks/DeckFile.h"
 #include "decks/KvtmlReader.h"
 #include "store/BankTable.h"
+#include "store/Counted.h"
 
 #include <QTextStream>
 
@@ -120,7 +121,8 @@ QString deckReport(const decks::DeckReport& report, const decks::Placer& placer,
     QString text;
     QTextStream out(&text);
     if (!report.skipped.empty()) {
-        out << "Skipped " << counted(qint64(report.skipped.size()), "card", "cards") << ":\n";
+        out << "Skipped " << store::counted(qint64(report.skipped.size()), "card", "cards")
+            << ":\n";
         for (const auto& [where, why] : report.skipped)
             out << "  " << where << ": " << why << "\n";
     }

@@ -2,6 +2,7 @@
 #include "banktool/Commands.h"
 #include "decks/DeckFile.h"
 #include "store/Bank.h"
+#include "store/Counted.h"
 
 #include <QFileInfo>
 #include <QTextStream>
@@ -66,8 +67,8 @@ Command exportCommand() {
                     bank.guids = ankiGuids(line.argument(0));
                 decks::writeDeck(target, format, bank);
                 out << "Exported "
-                    << counted(qint64(bank.questions.size()), QStringLiteral("question"),
-                               QStringLiteral("questions"))
+                    << store::counted(qint64(bank.questions.size()), QStringLiteral("question"),
+                                      QStringLiteral("questions"))
                     << " to " << target << " as " << decks::formatInfo(format).writtenAs << ".\n";
             }};
 }

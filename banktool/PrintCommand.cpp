@@ -9,6 +9,7 @@
 #include "selection/QueryBuilder.h"
 #include "store/BankError.h"
 #include "store/Categories.h"
+#include "store/Counted.h"
 #include "store/MarkFields.h"
 #include "store/NewFile.h"
 
@@ -211,8 +212,9 @@ void print(const CommandLine& line, QTextStream& out) {
                                [&](Canvas& canvas) { drawCards(cards, settings, canvas, report); });
     for (const QString& note : report.notes)
         out << note << "\n";
-    out << "Printed " << counted(report.cards, QStringLiteral("card"), QStringLiteral("cards"))
-        << " on " << counted(pages, QStringLiteral("page"), QStringLiteral("pages")) << " ("
+    out << "Printed "
+        << store::counted(report.cards, QStringLiteral("card"), QStringLiteral("cards")) << " on "
+        << store::counted(pages, QStringLiteral("page"), QStringLiteral("pages")) << " ("
         << paper.name << ") to " << files[1] << ".\n";
 }
 

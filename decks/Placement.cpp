@@ -1,6 +1,7 @@
 #include "decks/Placement.h"
 
 #include "store/Categories.h"
+#include "store/Counted.h"
 #include "store/SetNames.h"
 
 #include <algorithm>
@@ -32,10 +33,6 @@ void takeSets(const std::vector<Name>& names, store::Question& q, bool marks) {
                 q.marks[i] = 1;
         }
     }
-}
-
-QString quantity(qint64 n, const char* one, const char* many) {
-    return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
 }
 
 bool matches(const QString& from, const Name& name) {
@@ -214,7 +211,7 @@ QString Placer::nameLines(bool unplacedOnly) const {
         if (n > 0)
             text += QStringLiteral("  %1 \"%2\": %3\n")
                         .arg(kindText(counted.name.kind), counted.name.text,
-                             quantity(n, "card", "cards"));
+                             store::counted(n, QStringLiteral("card"), QStringLiteral("cards")));
     }
     return text;
 }
