@@ -164,11 +164,9 @@ void print(const CommandLine& line, QTextStream& out) {
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         throw BankError(QStringLiteral("printing lays out text, which needs a QGuiApplication"));
     const QStringList& files = line.arguments();
-    const Paper paper =
-        line.isSet(QStringLiteral("paper"))
-            ? paperNamed(line.choice(QStringLiteral("paper"),
-                                     {QStringLiteral("a4"), QStringLiteral("letter")}, {}))
-            : systemPaper();
+    const Paper paper = line.isSet(QStringLiteral("paper"))
+                            ? paperNamed(line.choice(QStringLiteral("paper"), paperNames(), {}))
+                            : systemPaper();
 
     if (line.isSet(QStringLiteral("test-page"))) {
         if (files.size() != 1)
@@ -185,10 +183,8 @@ void print(const CommandLine& line, QTextStream& out) {
         pick(line, QStringLiteral("layout"),
              {QStringLiteral("cards"), QStringLiteral("fold"), QStringLiteral("list")},
              std::vector{Layout::Cards, Layout::Fold, Layout::List});
-    settings.card = cardSize(line.choice(QStringLiteral("card"),
-                                         {QStringLiteral("index"), QStringLiteral("a7"),
-                                          QStringLiteral("a8"), QStringLiteral("business")},
-                                         QStringLiteral("a8")));
+    settings.card =
+        cardSize(line.choice(QStringLiteral("card"), cardSizeNames(), QStringLiteral("a8")));
     settings.flip =
         pick(line, QStringLiteral("flip"), {QStringLiteral("long"), QStringLiteral("short")},
              std::vector{Flip::Long, Flip::Short});

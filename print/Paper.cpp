@@ -26,6 +26,11 @@ public:
 
 } // namespace
 
+const QStringList& paperNames() {
+    static const QStringList names = {QStringLiteral("a4"), QStringLiteral("letter")};
+    return names;
+}
+
 Paper paperNamed(const QString& name) {
     if (name.compare(QStringLiteral("a4"), Qt::CaseInsensitive) == 0)
         return a4();

@@ -3,6 +3,7 @@
 #include <QPageSize>
 #include <QSizeF>
 #include <QString>
+#include <QStringList>
 
 namespace print {
 
@@ -15,7 +16,10 @@ struct Paper {
     double height() const { return size.size(QPageSize::Millimeter).height(); }
 };
 
-// "a4" or "letter"; throws PrintError for any other name.
+// The papers by name: "a4", "letter".
+const QStringList& paperNames();
+
+// One of paperNames() in any case; throws PrintError for any other name.
 Paper paperNamed(const QString& name);
 
 // The system's paper as libpaper reads it (PAPERSIZE, then /etc/papersize), else A4.

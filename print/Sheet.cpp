@@ -34,15 +34,16 @@ Grid fit(const Paper& paper, double width, double height, int columns) {
 
 } // namespace
 
+const QStringList& cardSizeNames() {
+    static const QStringList names = {QStringLiteral("index"), QStringLiteral("a7"),
+                                      QStringLiteral("a8"), QStringLiteral("business")};
+    return names;
+}
+
 CardSize cardSize(const QString& name) {
-    if (name == u"index")
-        return {127.0, 76.2};
-    if (name == u"a7")
-        return {105, 74};
-    if (name == u"a8")
-        return {74, 52};
-    if (name == u"business")
-        return {85, 55};
+    static const CardSize sizes[] = {{127.0, 76.2}, {105, 74}, {74, 52}, {85, 55}};
+    if (const qsizetype at = cardSizeNames().indexOf(name); at >= 0)
+        return sizes[at];
     throw PrintError(
         QStringLiteral("unknown card '%1': choose index, a7, a8 or business").arg(name));
 }

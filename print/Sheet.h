@@ -6,6 +6,7 @@
 #include <QPdfWriter>
 #include <QRectF>
 #include <QString>
+#include <QStringList>
 
 class QIODevice;
 
@@ -22,7 +23,10 @@ struct CardSize {
     double height = 0;
 };
 
-// index (3x5 in), a7, a8 or business; throws PrintError for any other name.
+// The card sizes by name: index (3x5 in), a7, a8, business.
+const QStringList& cardSizeNames();
+
+// One of cardSizeNames(); throws PrintError for any other name.
 CardSize cardSize(const QString& name);
 
 // The edge a duplex printer turns the sheet over.

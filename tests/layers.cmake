@@ -16,7 +16,7 @@ forbid("store/*" "app/|viewer/|selection/|decks/|print/|banktool/|devtools/|ui_|
 foreach(base ProgramState Windows Failure MessageBox Look ProgramFolder RuntimeError)
     forbid("app/${base}.*" "viewer/|selection/" "the base of app/ knows no window of the cards")
 endforeach()
-forbid("banktool/*" "app/|viewer/|selection/Frm|ui_|QtWidgets|QWidget|QApplication"
+forbid("banktool/*" "app/|viewer/|selection/Frm|devtools/|ui_|QtWidgets|QWidget|QApplication"
        "the bank tool stands on the store, the query builder, the deck readers and printing")
 forbid("decks/*" "app/|viewer/|selection/|banktool/|print/|devtools/|ui_|QtWidgets"
        "the deck readers stand on the store alone")
