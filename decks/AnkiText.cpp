@@ -24,10 +24,12 @@ struct AnkiHeader {
     bool html = true;
     QStringList tags;
     QString deck;
-    int deckColumn = 0; // 1-based; 0: none
+    QStringList columns; // #columns: lines, as given
+    int deckColumn = 0;  // 1-based; 0: none
     int tagsColumn = 0;
     int guidColumn = 0;
     int notetypeColumn = 0;
+    int lines = 0; // the header's, comments among them
 };
 
 // "#key:value" with the key in any case; nullopt for a comment.
@@ -172,12 +174,12 @@ bool isAnkiHeader(const QByteArray& start) {
     return headerLine(QString::fromUtf8(end < 0 ? start : start.left(end))).has_value();
 }
 
-void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
-              DeckReport& report) {
-    QIODevice& file = input.text;
+namespace {
+
+// The header lines at the file's start, read up to the first line of cards.
+AnkiHeader readHeader(QIODevice& file) {
     AnkiHeader header;
-    QStringList columns;
-    int line = 0;
+    int& line = header.lines;
     if (file.peek(3) == "\xef\xbb\xbf")
         file.read(3);
     while (file.peek(1) == "#") {
@@ -200,7 +202,7 @@ void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
                                     .replace(QStringLiteral("\"\""), QStringLiteral("\""))
                               : value;
         else if (key == u"columns")
-            columns << value;
+            header.columns << value;
         else if (key == u"deck column")
             header.deckColumn = columnNumber(key, value, line);
         else if (key == u"tags column")
@@ -210,23 +212,88 @@ void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
         else if (key == u"notetype column")
             header.notetypeColumn = columnNumber(key, value, line);
     }
-    const char separator = header.separator.value_or(guessSeparator(file.peek(PieceBytes)));
-    // Columns named Tags, Deck or GUID are those when no header line says otherwise.
-    if (!columns.isEmpty()) {
-        const QStringList names = columns.first().split(QLatin1Char(separator));
-        for (int i = 0; i < names.size(); ++i) {
-            const QString name = names[i].trimmed().toLower();
-            int* column = name == u"tags"   ? &header.tagsColumn
-                          : name == u"deck" ? &header.deckColumn
-                          : name == u"guid" ? &header.guidColumn
-                                            : nullptr;
-            if (column && *column == 0)
-                *column = i + 1;
-        }
+    return header;
+}
+
+// Columns named Tags, Deck or GUID are those when no header line says otherwise.
+void nameColumns(AnkiHeader& header, char separator) {
+    if (header.columns.isEmpty())
+        return;
+    const QStringList names = header.columns.first().split(QLatin1Char(separator));
+    for (int i = 0; i < names.size(); ++i) {
+        const QString name = names[i].trimmed().toLower();
+        int* column = name == u"tags"   ? &header.tagsColumn
+                      : name == u"deck" ? &header.deckColumn
+                      : name == u"guid" ? &header.guidColumn
+                                        : nullptr;
+        if (column && *column == 0)
+            *column = i + 1;
     }
+}
+
+// The card of a line, its names from the header and its columns; nullopt, with the line
+// reported as skipped, when the separator leaves it one field.
+std::optional<Card> ankiCard(const store::CsvRecord& record, const AnkiHeader& header,
+                             char separator, DeckReport& report) {
     static const QRegularExpression answerRule(
         QStringLiteral("<hr\\s+id\\s*=\\s*[\"']?answer[\"']?\\s*/?>"),
         QRegularExpression::CaseInsensitiveOption);
+    Card card;
+    card.where = lineText(record.line);
+    QStringList fields;
+    QStringList tags;
+    for (int i = 0; i < int(record.fields.size()); ++i) {
+        const QString value = record.fields[size_t(i)].value_or(QString());
+        const int column = i + 1;
+        if (column == header.guidColumn)
+            card.identity = value.trimmed();
+        else if (column == header.tagsColumn)
+            tags = value.split(u' ', Qt::SkipEmptyParts);
+        else if (column == header.deckColumn)
+            addDeckNames(card.names, value);
+        else if (column != header.notetypeColumn)
+            fields << value;
+    }
+    if (header.deckColumn == 0 && !header.deck.isEmpty())
+        addDeckNames(card.names, header.deck);
+    tags += header.tags;
+    for (const QString& tag : std::as_const(tags))
+        card.names.push_back({Name::Tag, tag});
+    if (fields.size() < 2) {
+        report.skipped.emplace_back(card.where,
+                                    QStringLiteral("one field only: the separator (%1) does "
+                                                   "not split it")
+                                        .arg(separatorName(separator)));
+        return std::nullopt;
+    }
+    // Further fields go below the answer, each on a line of its own.
+    QString answer = fields[1];
+    for (int i = 2; i < fields.size(); ++i) {
+        if (!fields[i].trimmed().isEmpty())
+            answer += (header.html ? QStringLiteral("<br>") : QStringLiteral("\n")) + fields[i];
+    }
+    if (header.html) {
+        // A "Cards" export repeats the question above the answer.
+        const auto rule = answerRule.match(answer);
+        if (rule.hasMatch())
+            answer = answer.mid(rule.capturedEnd());
+        card.question = plainText(fields[0], report, card.where);
+        card.answer = plainText(answer, report, card.where);
+    } else {
+        card.question = fields[0];
+        card.answer = answer;
+    }
+    return card;
+}
+
+} // namespace
+
+void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
+              DeckReport& report) {
+    QIODevice& file = input.text;
+    AnkiHeader header = readHeader(file);
+    const char separator = header.separator.value_or(guessSeparator(file.peek(PieceBytes)));
+    nameColumns(header, separator);
     int records = 0;
     int unsplit = 0;
     int cards = 0;
@@ -236,7 +303,7 @@ void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
     csv.separator = separator;
     csv.strict = false;
     csv.comments = true;
-    csv.firstLine = line + 1;
+    csv.firstLine = header.lines + 1;
     store::CsvReader reader(
         [&](store::CsvRecord&& record) {
             ++records;
@@ -245,61 +312,18 @@ void readAnki(const DeckInput& input, const DeckOptions&, const CardSink& sink,
                 for (const auto& field : record.fields)
                     firstFields << field.value_or(QString());
             }
-            Card card;
-            card.where = lineText(record.line);
-            QStringList fields;
-            QStringList tags;
-            for (int i = 0; i < int(record.fields.size()); ++i) {
-                const QString value = record.fields[size_t(i)].value_or(QString());
-                const int column = i + 1;
-                if (column == header.guidColumn)
-                    card.identity = value.trimmed();
-                else if (column == header.tagsColumn)
-                    tags = value.split(u' ', Qt::SkipEmptyParts);
-                else if (column == header.deckColumn)
-                    addDeckNames(card.names, value);
-                else if (column != header.notetypeColumn)
-                    fields << value;
-            }
-            if (header.deckColumn == 0 && !header.deck.isEmpty())
-                addDeckNames(card.names, header.deck);
-            for (const QStringList* list : {&tags, &header.tags}) {
-                for (const QString& tag : *list)
-                    card.names.push_back({Name::Tag, tag});
-            }
-            if (fields.size() < 2) {
+            std::optional<Card> card = ankiCard(record, header, separator, report);
+            if (!card) {
                 ++unsplit;
-                report.skipped.emplace_back(card.where,
-                                            QStringLiteral("one field only: the separator (%1) "
-                                                           "does not split it")
-                                                .arg(separatorName(separator)));
                 return;
             }
-            // Further fields go below the answer, each on a line of its own.
-            QString answer = fields[1];
-            for (int i = 2; i < fields.size(); ++i) {
-                if (!fields[i].trimmed().isEmpty())
-                    answer +=
-                        (header.html ? QStringLiteral("<br>") : QStringLiteral("\n")) + fields[i];
-            }
-            if (header.html) {
-                // A "Cards" export repeats the question above the answer.
-                const auto rule = answerRule.match(answer);
-                if (rule.hasMatch())
-                    answer = answer.mid(rule.capturedEnd());
-                card.question = plainText(fields[0], report, card.where);
-                card.answer = plainText(answer, report, card.where);
-            } else {
-                card.question = fields[0];
-                card.answer = answer;
-            }
             ++cards;
-            take(std::move(card), sink, report);
+            take(std::move(*card), sink, report);
         },
         csv);
     readInPieces(file, [&](QByteArrayView bytes) { reader.feed(bytes); });
     reader.finish();
-    if (!header.separator && columns.isEmpty() && records > 0 &&
+    if (!header.separator && header.columns.isEmpty() && records > 0 &&
         fieldCount > qint64(records) * std::max(records, 5))
         report.crowded = crowding(separator, firstFields, int(fieldCount / records));
     if (cards == 0 && unsplit > 0)
