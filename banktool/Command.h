@@ -56,8 +56,8 @@ QString oneOf(const QString& what, const QString& word, const QStringList& choic
 // One of the fifteen topics in any case, as the bank spells it; throws UsageError otherwise.
 QString topicWord(const QString& what, const QString& word);
 
-// One command of memvane-bank. Its run reports to out and throws store::Error (BankError for
-// what the user can mend) or UsageError.
+// One command of memvane-bank. Its run reports to out and throws store::Error (store::BankError,
+// decks::DeckError or print::PrintError for what the user can mend) or UsageError.
 struct Command {
     QString name;
     QStringList arguments; // as the usage names them; "[X]" is optional

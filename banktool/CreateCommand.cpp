@@ -1,6 +1,5 @@
 #include "banktool/Commands.h"
 #include "banktool/DeckLine.h"
-#include "decks/DeckFile.h"
 #include "store/Bank.h"
 #include "store/BankError.h"
 #include "store/Counted.h"
@@ -15,9 +14,9 @@ Command createCommand() {
             QStringLiteral("Builds a new bank from a deck: our CSV with the header "
                            "ID,Question,Answer,Category,BASICS,TOUGH,FINAL (and optionally Index, "
                            "Mark1 to Mark6; separated by commas, semicolons or tabs), or a deck of "
-                           "KDE's KWordQuiz and Parley (KVTML), Anki (plain text), Mnemosyne "
-                           "(tab-separated) or Quizlet (export). Refuses to overwrite an existing "
-                           "bank."),
+                           "KDE's KWordQuiz and Parley (KVTML), Anki (plain text, or a package), "
+                           "Mnemosyne (tab-separated, or .cards) or Quizlet (export). Refuses to "
+                           "overwrite an existing bank."),
             deckOptions(),
             [](const CommandLine& line, QTextStream& out) {
                 const QString& deck = line.argument(0);

@@ -46,7 +46,9 @@ QList<QCommandLineOption> deckOptions() {
          QStringLiteral("TEXT")},
         {QStringLiteral("card-separator"),
          QStringLiteral("Quizlet: between cards (default a new line)."), QStringLiteral("TEXT")},
-        {QStringLiteral("category"), QStringLiteral("The topic of every card no --map gives one."),
+        {QStringLiteral("category"),
+         QStringLiteral("The topic of every card that neither --map nor a name of its own "
+                        "puts in one."),
          QStringLiteral("TOPIC")},
         {QStringLiteral("map"),
          QStringLiteral("Puts the cards of a lesson, deck or tag in a topic; repeatable."),

@@ -20,7 +20,9 @@ struct DeckLine {
 DeckLine deckLine(const CommandLine& line);
 
 // Reads the deck and hands each question its cards become to sink; returns how many. Throws
-// decks::DeckError for a deck that cannot be read or placed, before the last question is sunk.
+// store::BankError for a bank given as the deck and decks::DeckError for a deck that cannot be
+// read or placed; a --map or topic fault is found after the last question is sunk, so the
+// caller keeps what was sunk only once this returns.
 qint64 placeDeck(const QString& deck, const DeckLine& options, decks::Placer& placer,
                  decks::DeckReport& report, const store::QuestionSink& sink);
 

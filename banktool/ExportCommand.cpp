@@ -33,7 +33,8 @@ decks::Format exportFormat(const QString& fileName, const QString& to) {
                          .arg(fileName));
 }
 
-// By ID, the guid of each question that came from Anki, to update its note there.
+// By ID, the identity a question came with (Anki's guid, a package card's guid/ord, Mnemosyne's
+// id), the first in order of several, to update its note in Anki.
 QHash<qint64, QString> ankiGuids(const QString& bank) {
     QHash<qint64, QString> guids;
     const auto identities = store::readIdentities(bank);
@@ -53,7 +54,7 @@ Command exportCommand() {
             QStringLiteral("Writes the whole bank, marks included: as CSV that create reads back, "
                            "as Anki's notes in plain text (FILE ending in .txt) or as KVTML for "
                            "KDE's Parley and KWordQuiz (.kvtml). Topics and sets travel as Anki's "
-                           "tags and as KVTML's lessons."),
+                           "tags; in KVTML topics are lessons and sets an element of their own."),
             {QCommandLineOption(To,
                                 QStringLiteral("The format, whatever FILE's name: csv, anki or "
                                                "kvtml."),

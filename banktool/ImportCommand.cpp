@@ -1,7 +1,6 @@
 #include "banktool/BankArgument.h"
 #include "banktool/Commands.h"
 #include "banktool/DeckLine.h"
-#include "decks/DeckFile.h"
 #include "store/Bank.h"
 
 #include <QTextStream>

@@ -112,7 +112,7 @@ Usage runTool(const QStringList& arguments, const QString& log, const QString& e
 }
 
 // The same questions every time; written beside the benchmark's banks and kept for later runs.
-QString questionsCsv(const QString& folder) {
+QString millionQuestionsCsv(const QString& folder) {
     const QString path =
         QDir(folder).filePath(QStringLiteral("memvane-bench-%1.csv").arg(Questions));
     if (QFileInfo::exists(path))
@@ -179,7 +179,7 @@ void out(const QString& line) {
 
 void printBankTool(const QString& folder) {
     std::fprintf(stderr, "bank tool: a CSV of %d questions\n", Questions);
-    const QString csv = questionsCsv(folder);
+    const QString csv = millionQuestionsCsv(folder);
     const qint64 csvBytes = QFileInfo(csv).size();
     QTemporaryDir scratch(QDir(folder).filePath(QStringLiteral("memvane-bench-tool-XXXXXX")));
     if (!scratch.isValid())
@@ -263,8 +263,9 @@ void printPrinting(const QString& folder) {
             std::fprintf(stderr, "bank tool: print %d cards, run %d of %d\n", bank.cards, run + 1,
                          Runs);
             QFile::remove(pdf);
-            bank.runs.push_back(runTool({QStringLiteral("print"), bank.file, pdf}, log,
-                                        QStringLiteral("Printed %1 cards").arg(bank.cards)));
+            bank.runs.push_back(runTool({QStringLiteral("print"), QStringLiteral("--paper"),
+                                         QStringLiteral("a4"), bank.file, pdf},
+                                        log, QStringLiteral("Printed %1 cards").arg(bank.cards)));
             QFile said(log);
             said.open(QIODevice::ReadOnly);
             bank.pages = QRegularExpression(QStringLiteral("on (\\d+) pages"))

@@ -16,8 +16,8 @@ void printBankTool(const QString& folder);
 void printPrinting(const QString& folder);
 
 // Runs memvane-bank import on generated decks of other programs (a KVTML deck of 1,332 cards,
-// Anki text of 100,000 and 200,000) and prints a Markdown section of their time and peak memory
-// beside the deck's size, and how both grow with it.
+// Anki text of 100,000 and 200,000, Anki packages of 30,000 and 60,000 notes) and prints a Markdown
+// section of their time and peak memory beside the deck's size, and how both grow with it.
 void printDeckImport(const QString& folder);
 
 } // namespace bench

@@ -99,7 +99,6 @@ void copySynced(const QString& from, const QString& to) {
 BankInfo bankIn(const QString& dir, int questions, bool startIndex) {
     BankInfo bank;
     bank.questions = questions;
-    bank.startIndex = startIndex;
     bank.folder = QDir(dir).absoluteFilePath(
         QString::fromLatin1(startIndex ? "bank-%1" : "bank-%1-no-index").arg(questions));
     QDir().mkpath(bank.folder + QStringLiteral("/db"));

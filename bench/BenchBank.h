@@ -9,7 +9,6 @@ struct BankInfo {
     QString file;       // the bank every figure works on
     QString firstStart; // the bank as made: Index differs from ID in every record
     int questions = 0;
-    bool startIndex = true; // the index on ID and Index that the bank tool makes
 };
 
 // The bank of that many realistic cards (seeded, so every run has the same texts) under

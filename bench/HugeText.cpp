@@ -1,13 +1,14 @@
 #include "bench/HugeText.h"
-#include "devtools/automation/MainControls.h"
 
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
 #include "app/ProgramState.h"
 #include "app/Windows.h"
 #include "bench/BenchBank.h"
+#include "bench/Check.h"
 #include "bench/Peak.h"
 #include "bench/RawBank.h"
+#include "devtools/automation/MainControls.h"
 #include "viewer/FrmMain.h"
 
 #include <QApplication>
@@ -52,11 +53,6 @@ template <class F> Cost cost(F&& step) {
     wall.start();
     step();
     return {double(wall.nsecsElapsed()) / 1e6, cpuMs() - cpu};
-}
-
-void require(bool condition, const char* what) {
-    if (!condition)
-        throw std::runtime_error(std::string("check failed: ") + what);
 }
 
 // Delivers what the step posted and paints the window now, as the next turn of the event

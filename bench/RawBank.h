@@ -62,7 +62,8 @@ std::vector<std::int64_t> rowIds(RawStatement& select);
 // Returns the records written.
 std::int64_t renumber(RawBank& bank);
 
-// Start-up as the program does it: where the bank has the index on ID and Index, one pass over
+// Start-up as the program does it: where the bank has the index on ID and Index (found here by
+// the name the bank tool gives it, QATABLE_ID_Index, not by its columns), one pass over
 // it gives the row ids and the records whose Index is not the integer ID, and only those are
 // written, in one transaction that takes the write lock first; without the index, with too
 // many to write or with the bank changed in between, rowIds and renumber. Returns the row ids.

@@ -9,11 +9,7 @@
 #include "bench/Paint.h"
 #include "bench/RawBank.h"
 #include "devtools/automation/MainControls.h"
-#include "store/Bank.h"
-#include "store/Database.h"
-#include "store/Engine.h"
 #include "store/RecordSet.h"
-#include "store/Statement.h"
 #include "viewer/FrmMain.h"
 
 #include <QCoreApplication>

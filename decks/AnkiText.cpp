@@ -72,7 +72,7 @@ int columnNumber(const QString& key, const QString& value, int line) {
     return column;
 }
 
-// The separator Anki would guess from a line: a tab, else a semicolon, else a comma.
+// The separator Anki would guess from a line: a tab, else a semicolon, a comma, a pipe.
 char guessSeparator(const QByteArray& text) {
     qsizetype at = 0;
     while (at < text.size()) {

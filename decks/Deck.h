@@ -37,14 +37,15 @@ struct Card {
     QString question;
     QString answer;
     // Where a topic may come from, in the order the deck gives them: lessons (the innermost
-    // first), the deck, tags; then the sets of our KVTML export.
+    // first), the deck, tags, the note type; our CSV's topic; the sets of our KVTML export.
     std::vector<Name> names;
     // What the source keeps for the card from one export to the next (Anki's guid); empty if
     // nothing.
     QString identity;
     // A row of our own CSV, with its ID, topic, sets and marks.
     std::optional<store::Question> own;
-    // Where it stands in the file: "line 12" or "entry 5".
+    // Where it stands in the file: "line 12", "entry 5", "entry 5 (line 12)", "ID 5",
+    // "card 3 (note 2)".
     QString where;
 };
 

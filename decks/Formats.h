@@ -19,11 +19,13 @@ struct DeckInput {
 };
 
 // Hands each card of the deck to the sink as it is read; throws DeckError when the deck cannot
-// be read, store::CsvError for our CSV. What is skipped or changed on the way goes to the report.
+// be read, store::CsvError from those read through store::CsvReader (our CSV, Anki text). What is
+// skipped or changed on the way goes to the report.
 using DeckReader = void (*)(const DeckInput& input, const DeckOptions& options,
                             const CardSink& sink, DeckReport& report);
 
-// A bank as it is written out: its questions, and by ID the guid of each that came from Anki.
+// A bank as it is written out: its questions, and by ID the identity each came with from
+// another program, which Anki's notes carry as their guid.
 struct BankContent {
     std::vector<store::Question> questions;
     QHash<qint64, QString> guids;

@@ -4,8 +4,6 @@
 
 #include <optional>
 
-class QIODevice;
-
 namespace decks {
 
 // KDE's vocabulary files, KVTML 2.0 (with the early 2.0 way of writing lessons) and KVTML 1.

@@ -13,7 +13,7 @@ namespace decks {
 
 // Where the cards of a deck go in our bank: their topic and pre-made sets.
 struct Placement {
-    std::optional<QString> category;              // every card without a mapped name
+    std::optional<QString> category;              // for a card no name of its puts in a topic
     std::vector<std::pair<QString, QString>> map; // lesson, deck or tag name to a topic, in order
     std::array<int, 3> sets{};                    // BASICS, TOUGH, FINAL
 };

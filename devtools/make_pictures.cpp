@@ -152,7 +152,7 @@ int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_pictures OUTDIR\n");
+        std::fprintf(stderr, "usage: memvane-pictures OUTDIR\n");
         return 2;
     }
     const QDir dir(QString::fromLocal8Bit(argv[1]));
@@ -167,6 +167,6 @@ int main(int argc, char* argv[]) {
                     jpeg.write(logoImage({107, 72}, {14, 2, 68, 68}, {82, 50}, 15)) &&
                     toIndexed8(icon).save(dir.filePath(QStringLiteral("memvane.png")), "png");
     if (!ok)
-        std::fprintf(stderr, "make_pictures: could not write into %s\n", argv[1]);
+        std::fprintf(stderr, "memvane-pictures: could not write into %s\n", argv[1]);
     return ok ? 0 : 1;
 }

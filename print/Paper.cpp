@@ -32,9 +32,10 @@ const QStringList& paperNames() {
 }
 
 Paper paperNamed(const QString& name) {
-    if (name.compare(QStringLiteral("a4"), Qt::CaseInsensitive) == 0)
+    const qsizetype at = paperNames().indexOf(name.toLower());
+    if (at == 0)
         return a4();
-    if (name.compare(QStringLiteral("letter"), Qt::CaseInsensitive) == 0)
+    if (at == 1)
         return {QPageSize(QPageSize::Letter), QStringLiteral("Letter")};
     throw PrintError(QStringLiteral("unknown paper '%1': choose a4 or letter").arg(name));
 }

@@ -7,7 +7,6 @@
 #include "app/Windows.h"
 #include "selection/FrmOptions.h"
 #include "store/MarkFields.h"
-#include "store/RecordSet.h"
 #include "viewer/FrmMain.h"
 
 #include <QButtonGroup>

@@ -30,7 +30,7 @@ enum class BankColumn {
     Mark5,
     Mark6,
 };
-inline constexpr int BankColumnCount = int(BankColumn::Mark6) + 1;
+
 // The pre-made set field n, from 0 (BASICS), and the mark field n, from 0 (Mark1).
 constexpr BankColumn setColumn(int n) {
     return BankColumn(int(BankColumn::Basics) + n);

@@ -6,8 +6,8 @@
 
 namespace store {
 
-// Every failure of the store, the CSV reader and the bank tool: a number from err below and a
-// description the user is shown.
+// Every failure of the store, the CSV reader, the program, the deck library, printing and the
+// bank tool: a number from err below and a description the user is shown.
 class Error : public std::runtime_error {
 public:
     Error(int number, const QString& description)
@@ -47,7 +47,7 @@ constexpr int NotSupported = 3251; // a table the record set cannot address
 constexpr int Locked = 3260;
 constexpr int ItemNotFound = 3265;
 constexpr int BadCsv = 3274;       // a CSV file the bank tool cannot read
-constexpr int BankRefused = 3275;  // a bank file the bank tool will not read or write
+constexpr int BankRefused = 3275;  // a bank, or a file to write, the bank tool refuses
 constexpr int BadDeck = 3276;      // a deck of another flash-card program that cannot be read
 constexpr int PrintRefused = 3277; // a card set that cannot be laid out on paper as asked
 } // namespace err

@@ -18,7 +18,6 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
