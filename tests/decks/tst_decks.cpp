@@ -14,6 +14,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QRegularExpression>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -802,6 +803,8 @@ private slots:
             QCOMPARE(run.status, status);
             for (const QString& part : said)
                 QVERIFY2(run.err.contains(part), qPrintable(run.err));
+            // What the user can mend is said as it is, with no error number.
+            QVERIFY2(!run.err.contains(QRegularExpression("error \\d+:")), qPrintable(run.err));
             QVERIFY2(run.out.isEmpty(), qPrintable(run.out));
             QCOMPARE(testing::checksum(bank), before);
             QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden), entries);

@@ -332,6 +332,7 @@ private slots:
         const Run r = print(args);
         QCOMPARE(r.status, status);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QRegularExpression("error \\d+:")), qPrintable(r.err));
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  (QStringList{"bank.mdb", "deck.kvtml"}));
     }

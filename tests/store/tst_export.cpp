@@ -181,6 +181,7 @@ private slots:
                                   .replace("'D'", "'" + dir.filePath(file) + "'")
                                   .replace(" D ", " " + dir.filePath(file) + " ")),
                  qPrintable(err));
+        QVERIFY2(!err.contains(QRegularExpression("error \\d+:")), qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath(file)));
     }
 
