@@ -113,6 +113,10 @@ private slots:
                                 << "" << QByteArray("<?xml version=\"1.0\"");
         QTest::newRow("--to csv over no ending") << "deck"
                                                  << "csv" << QByteArray("ID,Question,");
+        QTest::newRow(".CSV") << "deck.CSV"
+                              << "" << QByteArray("ID,Question,");
+        QTest::newRow("--to kvtml over .txt") << "deck.txt"
+                                              << "KVTML" << QByteArray("<?xml ");
     }
 
     void writesTheFormatAskedFor() {
