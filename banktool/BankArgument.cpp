@@ -7,14 +7,29 @@
 
 #include <QFile>
 
+#include <optional>
+
 namespace banktool {
 
-void requireBank(const QString& path) {
+namespace {
+
+// The file's first bytes; nullopt when it cannot be read, which the store or the deck readers
+// then say.
+std::optional<QByteArray> headOf(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.read(4096);
+}
+
+} // namespace
+
+void requireBank(const QString& path) {
+    const auto read = headOf(path);
+    if (!read)
         return;
     // A bank may have any name, but it is never text.
-    const QByteArray head = file.read(4096);
+    const QByteArray& head = *read;
     const auto found = decks::findFormat(head, path);
     if (found && (found->byContent || !head.contains('\0')))
         throw store::BankError(QStringLiteral("'%1' is a deck (%2, %3), not a question bank: "
@@ -23,10 +38,10 @@ void requireBank(const QString& path) {
 }
 
 void requireDeck(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const auto read = headOf(path);
+    if (!read)
         return;
-    const QByteArray head = file.read(4096);
+    const QByteArray& head = *read;
     // A bank is no text: its bytes are ciphered.
     if (head.contains('\0') && !head.startsWith("\xff\xfe") && !head.startsWith("\xfe\xff") &&
         !decks::Zip::looksLikeZip(head) && store::isBank(path))

@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 class QTextStream;
 
@@ -43,6 +44,11 @@ public:
     // The same, as the index of the choice.
     qsizetype choiceIndex(const QString& option, const QStringList& choices,
                           const QString& fallback) const;
+    // The value at the place of the option's value among choices; the first when not given.
+    template <typename T>
+    T pick(const QString& option, const QStringList& choices, const std::vector<T>& values) const {
+        return values[size_t(choiceIndex(option, choices, choices.first()))];
+    }
 
 private:
     const QCommandLineParser& m_parser;

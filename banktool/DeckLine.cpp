@@ -62,18 +62,15 @@ QList<QCommandLineOption> deckOptions() {
 
 DeckLine deckLine(const CommandLine& line) {
     DeckLine deck;
-    if (line.isSet(QStringLiteral("from"))) {
-        const QString format = line.choice(QStringLiteral("from"), decks::formatNames(), QString());
-        deck.read.format = decks::Format(decks::formatNames().indexOf(format));
-    }
+    if (line.isSet(QStringLiteral("from")))
+        deck.read.format =
+            decks::Format(line.choiceIndex(QStringLiteral("from"), decks::formatNames(), {}));
     if (line.isSet(QStringLiteral("sides")))
         deck.read.sides = sides(line.value(QStringLiteral("sides")));
-    if (line.isSet(QStringLiteral("encoding"))) {
-        const QString encoding = line.choice(
-            QStringLiteral("encoding"), {QStringLiteral("latin1"), QStringLiteral("utf-16")}, {});
-        deck.read.encoding =
-            encoding == u"latin1" ? decks::Encoding::Latin1 : decks::Encoding::Utf16;
-    }
+    if (line.isSet(QStringLiteral("encoding")))
+        deck.read.encoding = line.pick(
+            QStringLiteral("encoding"), {QStringLiteral("latin1"), QStringLiteral("utf-16")},
+            std::vector{decks::Encoding::Latin1, decks::Encoding::Utf16});
     deck.read.fieldSeparator =
         line.value(QStringLiteral("field-separator"), deck.read.fieldSeparator);
     deck.read.cardSeparator = line.value(QStringLiteral("card-separator"), deck.read.cardSeparator);

@@ -111,13 +111,6 @@ QString describe(const CommandLine& line) {
                                                : QStringLiteral("all"));
 }
 
-// The option's value among names, as the value at its place.
-template <typename T>
-T pick(const CommandLine& line, const QString& option, const QStringList& names,
-       const std::vector<T>& values) {
-    return values[size_t(line.choiceIndex(option, names, names.first()))];
-}
-
 QPointF offsetOf(const QString& text) {
     const QStringList parts = text.split(u',');
     bool x = false;
@@ -180,14 +173,14 @@ void print(const CommandLine& line, QTextStream& out) {
 
     Settings settings;
     settings.layout =
-        pick(line, QStringLiteral("layout"),
-             {QStringLiteral("cards"), QStringLiteral("fold"), QStringLiteral("list")},
-             std::vector{Layout::Cards, Layout::Fold, Layout::List});
+        line.pick(QStringLiteral("layout"),
+                  {QStringLiteral("cards"), QStringLiteral("fold"), QStringLiteral("list")},
+                  std::vector{Layout::Cards, Layout::Fold, Layout::List});
     settings.card =
         cardSize(line.choice(QStringLiteral("card"), cardSizeNames(), QStringLiteral("a8")));
     settings.flip =
-        pick(line, QStringLiteral("flip"), {QStringLiteral("long"), QStringLiteral("short")},
-             std::vector{Flip::Long, Flip::Short});
+        line.pick(QStringLiteral("flip"), {QStringLiteral("long"), QStringLiteral("short")},
+                  std::vector{Flip::Long, Flip::Short});
     if (line.isSet(QStringLiteral("offset")))
         settings.offset = offsetOf(line.value(QStringLiteral("offset")));
     settings.hideAnswers = line.isSet(QStringLiteral("hide-answers"));

@@ -244,8 +244,8 @@ void Placer::finish() const {
                        "topics, and no --map or --category gives one. %2--map \"NAME=TOPIC\" "
                        "maps a name to a topic, --category TOPIC gives the rest one. Nothing was "
                        "written.")
-            .arg(m_unplaced == 1 ? QStringLiteral("1 card has")
-                                 : QStringLiteral("%1 cards have").arg(m_unplaced),
+            .arg(store::counted(m_unplaced, QStringLiteral("card has"),
+                                QStringLiteral("cards have")),
                  names.isEmpty() ? QStringLiteral("They have no names. ")
                                  : QStringLiteral("Their names:\n") + names));
 }
@@ -255,8 +255,8 @@ QStringList Placer::notes() const {
     if (m_conflicts > 0)
         notes << QStringLiteral("%1 names that --map puts in different topics; the first --map "
                                 "given won (first at %2).")
-                     .arg(m_conflicts == 1 ? QStringLiteral("1 card has")
-                                           : QStringLiteral("%1 cards have").arg(m_conflicts),
+                     .arg(store::counted(m_conflicts, QStringLiteral("card has"),
+                                         QStringLiteral("cards have")),
                           m_firstConflict);
     return notes;
 }
