@@ -8,6 +8,9 @@
 #include <QFont>
 #include <QStyle>
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace app {
 
 void applyLook() {
@@ -28,6 +31,13 @@ void applyLook() {
 void launch() {
     applyLook();
     showWindow<FrmSplash>();
+}
+
+int ended(int status) {
+    if (!QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        return status;
+    std::fflush(nullptr);
+    std::_Exit(status);
 }
 
 } // namespace app

@@ -5,5 +5,5 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     app::launch();
-    return application.exec();
+    return app::ended(application.exec());
 }

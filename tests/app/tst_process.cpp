@@ -413,6 +413,9 @@ private slots:
             // Nothing is open yet: the program ends rather than live on without a window.
             row("start-up window closed by the window system")
                 << QStringList{"close-splash", "hold"} << "" << 0 << 1 << 0 << QStringList();
+            row("main window closed by the window system")
+                << QStringList{"continue", "close-main", "hold"} << "" << 0 << 1 << 0
+                << QStringList();
         }
     }
 

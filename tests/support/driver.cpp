@@ -1,12 +1,12 @@
 // Runs the program as a process, the way main() does, and plays a script of user actions
 // on it, so tests can watch what ends the process: memvane-driver FOLDER STEP...
-// Steps: continue, close-splash (the window system closes the start-up window), tick, next,
-// previous, random, options-button (then, once the Options window alone is active or five
-// seconds have passed, prints "window NAME: over OWNER|on its own, modal|modeless, active|inactive"
-// for each window shown), exit, hold (wait to be killed), image-plugins (prints
-// "image plugin: NAME" for each image format plugin loaded so far). It first prints
-// "platform: NAME", and after each step "done STEP". Message boxes are answered with OK and
-// their text printed as "message: ...".
+// Steps: continue, close-splash and close-main (the window system closes the start-up or the
+// main window), tick, next, previous, random, options-button (then, once the Options window
+// alone is active or five seconds have passed, prints "window NAME: over OWNER|on its own,
+// modal|modeless, active|inactive" for each window shown), exit, hold (wait to be killed),
+// image-plugins (prints "image plugin: NAME" for each image format plugin loaded so far). It
+// first prints "platform: NAME", and after each step "done STEP". Message boxes are answered
+// with OK and their text printed as "message: ...".
 #include "app/FrmSplash.h"
 #include "app/ProgramFolder.h"
 #include "app/Windows.h"
@@ -67,6 +67,8 @@ void play(QStringList steps) {
             ->click();
     else if (step == "close-splash")
         app::loadedWindow<app::FrmSplash>()->windowHandle()->close(); // as a close button does
+    else if (step == "close-main")
+        main->windowHandle()->close();
     else if (step == "tick")
         testing::MainControls(*main).Mark->click();
     else if (step == "next")
@@ -123,5 +125,5 @@ int main(int argc, char* argv[]) {
     testing::MessageAnswerer answer(
         [](const QMessageBox& box) { say("message: " + box.text().replace('\n', "\\n")); });
     QTimer::singleShot(0, &application, [steps = args.mid(2)] { play(steps); });
-    return application.exec();
+    return app::ended(application.exec());
 }
